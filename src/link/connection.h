@@ -1,0 +1,22 @@
+// The one process-wide connection to the Vardelon automation server.
+// Only connect locks; every other method reads this state without a lock,
+// and the Java caller must not end the connection while another thread is
+// inside a native method.
+#pragma once
+
+#include "link/server_member.h"
+#include "platform/automation.h"
+
+namespace vardelon {
+
+extern bool serverConnected;
+extern bool connectLockReady;
+extern CRITICAL_SECTION connectLock;
+extern IDispatch* serverDispatch;
+extern DISPID memberDispIds[kServerMemberCount];
+
+// Ends the connection: gives back both references on the server object and
+// the COM initialisation of the calling thread. Used by disconnect and quit.
+void endConnection();
+
+}  // namespace vardelon
