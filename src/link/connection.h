@@ -13,6 +13,9 @@ extern bool serverConnected;
 extern bool connectLockReady;
 extern CRITICAL_SECTION connectLock;
 extern IDispatch* serverDispatch;
+// The reference that object creation returned, given back through the
+// pointer it came with when the connection ends.
+extern IUnknown* serverObject;
 extern DISPID memberDispIds[kServerMemberCount];
 
 // Ends the connection: gives back both references on the server object and

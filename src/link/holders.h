@@ -33,6 +33,15 @@ class unique_handle {
 using unique_bstr = unique_handle<BSTR, SysFreeString>;
 using unique_safearray = unique_handle<SAFEARRAY*, SafeArrayDestroy>;
 
+template <typename Interface>
+void releaseReference(Interface* reference) {
+  reference->Release();
+}
+
+// One reference on a COM object, given back unless released.
+template <typename Interface>
+using unique_com = unique_handle<Interface*, releaseReference<Interface>>;
+
 // A VARIANT that starts empty (every byte zero) and is cleared at the end of
 // its scope.
 class unique_variant {

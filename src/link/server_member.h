@@ -31,6 +31,9 @@ enum class ServerMember : int {
 
 inline constexpr std::size_t kServerMemberCount = 18;
 
+// The locale of every name look-up and every call.
+inline constexpr LCID kServerLocale = 0x400;
+
 // The member's name as GetIDsOfNames takes it.
 LPOLESTR serverMemberName(ServerMember member);
 

@@ -1,0 +1,22 @@
+# What both MinGW-w64 toolchain files share; they set VARDELON_MINGW_TRIPLE
+# and VARDELON_MINGW_PROCESSOR first. Only the VardelonLink DLL and the jar are
+# built for Windows: there the system's ole32 and oleaut32 stand in for the
+# portable automation layer, and the simulator is not built.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${VARDELON_MINGW_PROCESSOR})
+
+set(CMAKE_C_COMPILER ${VARDELON_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${VARDELON_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${VARDELON_MINGW_TRIPLE}-windres)
+
+# Libraries and headers from the MinGW sysroot; programs (java, javac) from
+# the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${VARDELON_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The DLL must load on a bare Windows: the compiler's own runtime (libgcc,
+# libstdc++, winpthread) is linked in rather than shipped beside it.
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")

@@ -1,0 +1,542 @@
+// The server as a client sees it: activated by ProgID through the
+// registration file the build writes, and called through IDispatch.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "link/holders.h"
+#include "platform/automation.h"
+#include "utf.h"
+#include "variants.h"
+
+namespace vardelon::simulator {
+namespace {
+
+using namespace testing;
+
+constexpr HRESULT kApplicationGone = static_cast<HRESULT>(0x80010108);
+constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
+
+constexpr std::array<std::u16string_view, 18> kMemberNames = {
+    u"Execute",
+    u"Open",
+    u"Reload",
+    u"MaximizeMainWindow",
+    u"MinimizeMainWindow",
+    u"RestoreMainWindow",
+    u"Show",
+    u"Quit",
+    u"Version",
+    u"GetVariableNames",
+    u"GetVariableValueByName",
+    u"GetVariableValues",
+    u"SetVariableValueByName",
+    u"SetVariableValues",
+    u"SetVarChangeNotification",
+    u"GetUVOVariableNames",
+    u"GetUVOVariableValues",
+    u"GetUVOVariableValueByName",
+};
+
+VARIANT byReference(VARIANT* target) {
+  VARIANT reference;
+  VariantInit(&reference);
+  V_VT(&reference) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&reference) = target;
+  return reference;
+}
+
+IDispatch* createServer() {
+  CLSID clsid{};
+  IDispatch* server = nullptr;
+  if (FAILED(CLSIDFromProgID(u"Vardelon.Application", &clsid))) return nullptr;
+  CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&server));
+  return server;
+}
+
+// One server object per test; after it is released the application it
+// belongs to is gone, so every string and array the server made or copied
+// must have been given back.
+class Server : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveBstrs_ = AutomationLiveBstrCount();
+    liveArrays_ = AutomationLiveSafeArrayCount();
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    server_ = createServer();
+    ASSERT_NE(server_, nullptr) << "is AUTOMATION_REGISTRY set to the simulator's .reg file?";
+  }
+
+  void TearDown() override {
+    if (server_ != nullptr) server_->Release();
+    CoUninitialize();
+    EXPECT_EQ(AutomationLiveBstrCount(), liveBstrs_) << "BSTRs leaked or freed twice";
+    EXPECT_EQ(AutomationLiveSafeArrayCount(), liveArrays_) << "SAFEARRAYs leaked or freed twice";
+  }
+
+  DISPID id(std::u16string_view name) {
+    std::u16string text(name);
+    LPOLESTR names[] = {text.data()};
+    DISPID found = DISPID_UNKNOWN;
+    server_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &found);
+    return found;
+  }
+
+  // Calls a member with `arguments` in the member's own order, which it
+  // clears afterwards; they go last-first into rgvarg, as every client
+  // stores them.
+  HRESULT call(std::u16string_view member, std::vector<VARIANT> arguments,
+               VARIANT* result = nullptr, WORD flags = DISPATCH_METHOD,
+               IDispatch* server = nullptr) {
+    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    EXCEPINFO exception{};
+    argumentError_ = 99;
+    const HRESULT hr = (server != nullptr ? server : server_)
+                           ->Invoke(id(member), IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                    result, &exception, &argumentError_);
+    for (VARIANT& argument : arguments) VariantClear(&argument);
+    return hr;
+  }
+
+  // The member's result as describe() shows it, or the failure code.
+  std::string read(std::u16string_view member, std::vector<VARIANT> arguments = {}) {
+    unique_variant result;
+    const HRESULT hr = call(member, std::move(arguments), result.get());
+    if (FAILED(hr)) {
+      std::ostringstream failure;
+      failure << "failed 0x" << std::hex << static_cast<ULONG>(hr);
+      return failure.str();
+    }
+    return describe(*result);
+  }
+
+  std::string variable(LONG instance, std::u16string_view name) {
+    return read(u"GetVariableValueByName", {integer(instance), text(name)});
+  }
+
+  std::string engineVariable(std::u16string_view name) {
+    return read(u"GetUVOVariableValueByName", {text(name)});
+  }
+
+  IDispatch* server_ = nullptr;
+  UINT argumentError_ = 0;
+
+ private:
+  LONG liveBstrs_ = 0;
+  LONG liveArrays_ = 0;
+};
+
+TEST_F(Server, ResolvesEveryMemberToItsOwnIdentifier) {
+  std::set<DISPID> ids;
+  for (std::u16string_view name : kMemberNames) {
+    std::u16string text(name);
+    LPOLESTR names[] = {text.data()};
+    DISPID found = DISPID_UNKNOWN;
+    EXPECT_EQ(server_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &found), S_OK);
+    EXPECT_NE(found, DISPID_UNKNOWN);
+    ids.insert(found);
+  }
+  EXPECT_EQ(ids.size(), kMemberNames.size());
+  EXPECT_EQ(id(u"getvariablenames"), id(u"GetVariableNames")) << "names ignore case";
+}
+
+TEST_F(Server, RefusesUnknownNamesAndParameterNames) {
+  std::u16string missing = u"Missing";
+  std::u16string member = u"Version";
+  std::u16string parameter = u"Format";
+  DISPID ids[2] = {0, 0};
+
+  LPOLESTR unknown[] = {missing.data()};
+  EXPECT_EQ(server_->GetIDsOfNames(IID_NULL, unknown, 1, 0x400, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+
+  LPOLESTR withParameter[] = {member.data(), parameter.data()};
+  EXPECT_EQ(server_->GetIDsOfNames(IID_NULL, withParameter, 2, 0x400, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], id(u"Version"));
+  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
+
+  EXPECT_EQ(server_->GetIDsOfNames(IID_IDispatch, unknown, 1, 0x400, ids), DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST_F(Server, VersionIsAPropertyWithText) {
+  unique_variant version;
+  EXPECT_EQ(call(u"Version", {}, version.get(), DISPATCH_PROPERTYGET), S_OK);
+  EXPECT_EQ(describe(*version), "BSTR \"Vardelon Simulator 1.0\"");
+
+  unique_variant both;
+  EXPECT_EQ(call(u"Version", {}, both.get(), DISPATCH_METHOD | DISPATCH_PROPERTYGET), S_OK);
+  EXPECT_EQ(describe(*both), "BSTR \"Vardelon Simulator 1.0\"");
+
+  unique_variant untouched;
+  EXPECT_EQ(call(u"Version", {}, untouched.get(), DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(describe(*untouched), "EMPTY");
+}
+
+TEST_F(Server, MethodsAreNotProperties) {
+  unique_variant result;
+  EXPECT_EQ(call(u"GetVariableNames", {integer(1)}, result.get(), DISPATCH_PROPERTYGET),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(call(u"Show", {}, nullptr, DISPATCH_PROPERTYPUT), DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(Server, RefusesCallsOfTheWrongShape) {
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(
+      server_->Invoke(4242, IID_NULL, 0x400, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+      DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(server_->Invoke(id(u"Show"), IID_IDispatch, 0x400, DISPATCH_METHOD, &none, nullptr,
+                            nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+  EXPECT_EQ(server_->Invoke(id(u"Show"), IID_NULL, 0x400, DISPATCH_METHOD, nullptr, nullptr,
+                            nullptr, nullptr),
+            E_INVALIDARG);
+
+  VARIANT argument = integer(1);
+  DISPID named = 0;
+  DISPPARAMS withName{&argument, &named, 1, 1};
+  EXPECT_EQ(server_->Invoke(id(u"Reload"), IID_NULL, 0x400, DISPATCH_METHOD, &withName, nullptr,
+                            nullptr, nullptr),
+            DISP_E_NONAMEDARGS);
+}
+
+TEST_F(Server, CountsArguments) {
+  struct Case {
+    std::u16string_view member;
+    UINT count;
+  };
+  const Case cases[] = {{u"Execute", 0},
+                        {u"Execute", 2},
+                        {u"Show", 1},
+                        {u"Quit", 1},
+                        {u"GetVariableNames", 0},
+                        {u"GetVariableValueByName", 1},
+                        {u"GetVariableValues", 3},
+                        {u"SetVariableValueByName", 2},
+                        {u"SetVariableValues", 2},
+                        {u"SetVarChangeNotification", 1},
+                        {u"GetUVOVariableNames", 1},
+                        {u"GetUVOVariableValueByName", 2}};
+  for (const Case& row : cases) {
+    SCOPED_TRACE(::testing::Message() << toUtf8(row.member) << " with " << row.count);
+    std::vector<VARIANT> arguments;
+    for (UINT i = 0; i < row.count; ++i) arguments.push_back(integer(1));
+    unique_variant result;
+    EXPECT_EQ(call(row.member, std::move(arguments), result.get()), DISP_E_BADPARAMCOUNT);
+  }
+  EXPECT_EQ(read(u"GetVariableValueByName", {integer(1), text(u"Speed")}), "R8 12.5")
+      << "the application is unchanged";
+}
+
+TEST_F(Server, CoercesArgumentsAsAutomationDoes) {
+  EXPECT_EQ(read(u"GetVariableValueByName", {text(u"1"), text(u"Count")}), "I4 42");
+  EXPECT_EQ(read(u"GetVariableValueByName", {real(1.0), text(u"Count")}), "I4 42");
+  EXPECT_EQ(call(u"SetVariableValueByName", {integer(3), integer(17), real(2.5)}), S_OK);
+  EXPECT_EQ(variable(3, u"17"), "R8 2.5");
+}
+
+TEST_F(Server, NamesTheArgumentOfTheWrongType) {
+  struct Case {
+    int line;
+    std::u16string_view member;
+    std::vector<VARIANT> arguments;
+    UINT argumentError;  // the argument's place in rgvarg
+  };
+  VARIANT target = real(1);
+  std::vector<Case> cases;
+  cases.push_back({__LINE__, u"GetVariableValueByName", {text(u"one"), text(u"Speed")}, 1});
+  cases.push_back({__LINE__, u"GetVariableValueByName", {integer(1), numbers({1})}, 0});
+  cases.push_back({__LINE__, u"Execute", {byReference(&target)}, 0});
+  cases.push_back({__LINE__, u"GetVariableValues", {integer(1), integer(0)}, 0});
+  cases.push_back({__LINE__, u"GetVariableValues", {integer(1), matrix(VT_I4, 1, 1, {0})}, 0});
+  cases.push_back({__LINE__, u"GetVariableValues", {integer(1), values({integer(0)})}, 0});
+  cases.push_back({__LINE__, u"GetUVOVariableValues", {real(0)}, 0});
+  cases.push_back(
+      {__LINE__, u"SetVariableValueByName", {integer(1), text(u"x"), byReference(&target)}, 0});
+  cases.push_back({__LINE__,
+                   u"SetVariableValues",
+                   {integer(1), numbers({0}), values({byReference(&target)})},
+                   0});
+  cases.push_back({__LINE__, u"SetVariableValues", {integer(1), numbers({0}), numbers({0})}, 0});
+  cases.push_back(
+      {__LINE__, u"SetVariableValues", {text(u"x"), numbers({0}), values({real(0)})}, 2});
+  for (Case& row : cases) {
+    SCOPED_TRACE(::testing::Message() << "row at line " << row.line);
+    unique_variant result;
+    EXPECT_EQ(call(row.member, std::move(row.arguments), result.get()), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argumentError_, row.argumentError);
+  }
+  EXPECT_EQ(variable(1, u"Speed"), "R8 12.5") << "nothing was stored";
+  EXPECT_EQ(variable(1, u"x"), "failed 0x80020006");
+}
+
+TEST_F(Server, ListsNamesAsOneDimensionalTextArray) {
+  unique_variant names;
+  ASSERT_EQ(call(u"GetVariableNames", {integer(1)}, names.get()), S_OK);
+  EXPECT_EQ(describe(*names), "BSTR[5] \"Speed\" \"Count\" \"Label\" \"Grid\" \"Enabled\"");
+  EXPECT_EQ(SafeArrayGetDim(V_ARRAY(names.get())), 1u);
+  EXPECT_EQ(read(u"GetVariableNames", {integer(42)}), "BSTR[0]") << "an unknown instance";
+}
+
+TEST_F(Server, ReadsValuesByName) {
+  EXPECT_EQ(variable(1, u"Speed"), "R8 12.5");
+  EXPECT_EQ(variable(1, u"Count"), "I4 42");
+  EXPECT_EQ(variable(1, u"Label"), "BSTR \"Vardelon demo\"");
+  EXPECT_EQ(variable(1, u"Grid"), "R8[2x3] 1 2 3 4 5 6");
+  EXPECT_EQ(variable(1, u"Enabled"), "BOOL -1");
+  EXPECT_EQ(variable(1, u"speed"), "failed 0x80020006") << "variable names keep their case";
+  EXPECT_EQ(variable(2, u"Speed"), "failed 0x80020006");
+}
+
+TEST_F(Server, ReadsValuesByNumberInEveryArgumentForm) {
+  const std::string expected =
+      "VARIANT[5] {BOOL -1} {R8 12.5} {EMPTY} {EMPTY} {BSTR \"Vardelon demo\"}";
+  unique_variant vector(numbers({4, 0, 99, -1, 2}));
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), byReference(vector.get())}), expected);
+  EXPECT_EQ(describe(*vector), "I4[5] 4 0 99 -1 2") << "the numbers are not changed";
+
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({4, 0, 99, -1, 2})}), expected);
+
+  SAFEARRAY* array = V_ARRAY(vector.get());
+  VARIANT arrayReference;
+  VariantInit(&arrayReference);
+  V_VT(&arrayReference) = VT_BYREF | VT_ARRAY | VT_I4;
+  V_ARRAYREF(&arrayReference) = &array;
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), arrayReference}), expected);
+
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({1, 3}, 5)}),
+            "VARIANT[2] {I4 42} {R8[2x3] 1 2 3 4 5 6}")
+      << "any lower bound, elements in index order";
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({})}), "VARIANT[0]");
+}
+
+TEST_F(Server, StoresACopyOfEveryKindOfValue) {
+  struct Case {
+    int line;
+    VARIANT value;
+    std::string expected;
+  };
+  Case cases[] = {
+      {__LINE__, real(2.25), "R8 2.25"},
+      {__LINE__, integer(-7), "I4 -7"},
+      {__LINE__, boolean(false), "BOOL 0"},
+      {__LINE__, text(std::u16string_view(u"a\0b", 3)), std::string("BSTR \"a\0b\"", 10)},
+      {__LINE__, matrix(VT_R8, 2, 3, {1, 2, 3, 4, 5, 6}), "R8[2x3] 1 2 3 4 5 6"},
+      {__LINE__, matrix(VT_R4, 1, 2, {0.5, -1}), "R4[1x2] 0.5 -1"},
+      {__LINE__, matrix(VT_I1, 2, 1, {-128, 127}), "I1[2x1] -128 127"},
+      {__LINE__, matrix(VT_I2, 1, 1, {-2}), "I2[1x1] -2"},
+      {__LINE__, matrix(VT_I4, 0, 0, {}), "I4[0x0]"},
+      {__LINE__, matrix(VT_BOOL, 2, 2, {0, -1, 1, 0}), "BOOL[2x2] 0 -1 1 0"},
+  };
+  for (Case& row : cases) {
+    SCOPED_TRACE(::testing::Message() << "row at line " << row.line);
+    unique_variant value(row.value);
+    VARIANT copy;
+    VariantInit(&copy);
+    ASSERT_EQ(VariantCopy(&copy, value.get()), S_OK);
+    ASSERT_EQ(call(u"SetVariableValueByName", {integer(6), text(u"v"), copy}), S_OK);
+    EXPECT_EQ(variable(6, u"v"), row.expected);
+  }
+}
+
+TEST_F(Server, KeepsItsCopyWhenTheCallerChangesTheOriginal) {
+  unique_variant original(matrix(VT_R8, 1, 2, {1, 2}));
+  DISPPARAMS params{nullptr, nullptr, 3, 0};
+  VARIANT arguments[3] = {*original, text(u"m"), integer(1)};
+  params.rgvarg = arguments;
+  ASSERT_EQ(server_->Invoke(id(u"SetVariableValueByName"), IID_NULL, 0x400, DISPATCH_METHOD,
+                            &params, nullptr, nullptr, nullptr),
+            S_OK);
+  VariantClear(&arguments[1]);
+  double* data = nullptr;
+  SafeArrayAccessData(V_ARRAY(original.get()), reinterpret_cast<void**>(&data));
+  data[0] = 99;
+  SafeArrayUnaccessData(V_ARRAY(original.get()));
+  EXPECT_EQ(variable(1, u"m"), "R8[1x2] 1 2");
+}
+
+TEST_F(Server, AddsNewNamesAtTheEndAndKeepsNumbers) {
+  ASSERT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Extra"), integer(5)}), S_OK);
+  ASSERT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Speed"), text(u"fast")}), S_OK);
+  EXPECT_EQ(read(u"GetVariableNames", {integer(1)}),
+            "BSTR[6] \"Speed\" \"Count\" \"Label\" \"Grid\" \"Enabled\" \"Extra\"");
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({5, 0})}),
+            "VARIANT[2] {I4 5} {BSTR \"fast\"}");
+}
+
+TEST_F(Server, StoresAnEmptyValueButNoEmptyName) {
+  VARIANT empty;
+  VariantInit(&empty);
+  EXPECT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Speed"), empty}), S_OK);
+  EXPECT_EQ(variable(1, u"Speed"), "EMPTY");
+  EXPECT_EQ(call(u"SetVariableValueByName", {integer(1), text(u""), integer(1)}), E_INVALIDARG);
+}
+
+TEST_F(Server, SetsValuesByNumberAllOrNothing) {
+  unique_variant numbersVector(numbers({0, 3}));
+  unique_variant valuesVector(values({real(1.5), matrix(VT_I4, 1, 2, {7, 8})}));
+  EXPECT_EQ(call(u"SetVariableValues",
+                 {integer(1), byReference(numbersVector.get()), byReference(valuesVector.get())}),
+            S_OK);
+  EXPECT_EQ(variable(1, u"Speed"), "R8 1.5");
+  EXPECT_EQ(variable(1, u"Grid"), "I4[1x2] 7 8");
+
+  EXPECT_EQ(call(u"SetVariableValues", {integer(1), numbers({1, 2, 4}), values({integer(0)})}),
+            E_INVALIDARG)
+      << "three numbers, one value";
+  EXPECT_EQ(
+      call(u"SetVariableValues", {integer(1), numbers({1, 5}), values({integer(0), integer(0)})}),
+      DISP_E_BADINDEX)
+      << "instance 1 has no variable 5";
+  EXPECT_EQ(variable(1, u"Count"), "I4 42");
+  EXPECT_EQ(call(u"SetVariableValues", {integer(1), numbers({}), values({})}), S_OK);
+}
+
+TEST_F(Server, RecordsChangeNotificationRequests) {
+  EXPECT_EQ(call(u"SetVarChangeNotification", {integer(1), text(u"Speed")}), S_OK);
+  EXPECT_EQ(call(u"SetVarChangeNotification", {integer(2), text(u"Other")}), S_OK);
+  EXPECT_EQ(engineVariable(u"ChangeNotifications"), "BSTR \"1 Speed\n2 Other\n\"");
+}
+
+TEST_F(Server, ReadsEngineLevelVariables) {
+  EXPECT_EQ(read(u"GetUVOVariableNames"),
+            "BSTR[7] \"Time\" \"StepSize\" \"Solver\" \"LastError\" \"WindowState\" \"Visible\" "
+            "\"ChangeNotifications\"");
+  EXPECT_EQ(engineVariable(u"Solver"), "BSTR \"euler\"");
+  EXPECT_EQ(engineVariable(u"Nothing"), "failed 0x80020006");
+  unique_variant vector(numbers({1, 7, 0}));
+  EXPECT_EQ(read(u"GetUVOVariableValues", {byReference(vector.get())}),
+            "VARIANT[3] {R8 0.01} {EMPTY} {R8 0}");
+}
+
+TEST_F(Server, ExecutesScripts) {
+  EXPECT_EQ(call(u"Execute", {text(u"set 9 a 1\nuvo Time 3.5")}), S_OK);
+  EXPECT_EQ(variable(9, u"a"), "I4 1");
+  EXPECT_EQ(engineVariable(u"Time"), "R8 3.5");
+  EXPECT_EQ(call(u"Execute", {text(u"set 9 a 2\nbogus")}), E_INVALIDARG);
+  EXPECT_EQ(variable(9, u"a"), "I4 1");
+  EXPECT_EQ(engineVariable(u"LastError"), "BSTR \"line 2: unknown command \"bogus\"\"");
+  EXPECT_EQ(call(u"Execute", {text(u"")}), S_OK);
+}
+
+TEST_F(Server, OpensAndReloadsFiles) {
+  const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) /
+                                     ("simulator-open-" + std::to_string(getpid()) + ".vard");
+  std::ofstream(file) << "set 4 Mass 1.5\n";
+  const std::string path = file.string();
+  const std::u16string path16(path.begin(), path.end());
+
+  EXPECT_EQ(read(u"Open", {text(path16)}), "I4 1");
+  EXPECT_EQ(variable(4, u"Mass"), "R8 1.5");
+  std::ofstream(file) << "set 4 Mass 2.5\n";
+  EXPECT_EQ(call(u"Reload", {integer(1)}), S_OK);
+  EXPECT_EQ(variable(4, u"Mass"), "R8 2.5");
+  EXPECT_EQ(call(u"Reload", {integer(2)}), E_INVALIDARG);
+  std::filesystem::remove(file);
+  EXPECT_EQ(read(u"Open", {text(path16)}), "failed 0x80070002");
+  EXPECT_EQ(call(u"Reload", {integer(1)}), kFileNotFound);
+}
+
+TEST_F(Server, PublishesWindowCommands) {
+  struct Case {
+    std::u16string_view member;
+    std::string windowState;
+  };
+  const Case cases[] = {{u"MaximizeMainWindow", "BSTR \"maximized\""},
+                        {u"MinimizeMainWindow", "BSTR \"minimized\""},
+                        {u"RestoreMainWindow", "BSTR \"normal\""}};
+  for (const Case& row : cases) {
+    EXPECT_EQ(call(row.member, {}), S_OK);
+    EXPECT_EQ(engineVariable(u"WindowState"), row.windowState);
+  }
+  EXPECT_EQ(engineVariable(u"Visible"), "BOOL 0");
+  EXPECT_EQ(call(u"Show", {}), S_OK);
+  EXPECT_EQ(engineVariable(u"Visible"), "BOOL -1");
+}
+
+TEST_F(Server, AnswersWithoutAResultPointer) {
+  EXPECT_EQ(call(u"GetVariableNames", {integer(1)}, nullptr), S_OK);
+  EXPECT_EQ(call(u"Version", {}, nullptr, DISPATCH_PROPERTYGET), S_OK);
+  EXPECT_EQ(call(u"GetVariableValues", {integer(1), numbers({0, 1})}, nullptr), S_OK);
+}
+
+TEST_F(Server, ObjectsShareTheRunningApplication) {
+  IDispatch* second = createServer();
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, server_);
+  ASSERT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Speed"), integer(3)}, nullptr,
+                 DISPATCH_METHOD, second),
+            S_OK);
+  EXPECT_EQ(variable(1, u"Speed"), "I4 3");
+  second->Release();
+}
+
+TEST_F(Server, QuitEndsTheApplicationForEveryObject) {
+  IDispatch* second = createServer();
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(call(u"Execute", {text(u"set 1 Speed 0")}), S_OK);
+  EXPECT_EQ(call(u"Quit", {}), S_OK);
+
+  EXPECT_EQ(call(u"Show", {}), kApplicationGone);
+  unique_variant result;
+  EXPECT_EQ(call(u"Version", {}, result.get(), DISPATCH_PROPERTYGET, second), kApplicationGone);
+  second->Release();
+
+  server_->Release();
+  server_ = createServer();
+  ASSERT_NE(server_, nullptr);
+  EXPECT_EQ(variable(1, u"Speed"), "R8 12.5") << "a new application with the demo variables";
+}
+
+TEST_F(Server, StartsAfreshOnceEveryClientLetGo) {
+  ASSERT_EQ(call(u"Execute", {text(u"set 1 Speed 0")}), S_OK);
+  server_->Release();
+  server_ = createServer();
+  ASSERT_NE(server_, nullptr);
+  EXPECT_EQ(variable(1, u"Speed"), "R8 12.5");
+}
+
+TEST_F(Server, AnswersOnlyItsOwnInterfaces) {
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(server_->QueryInterface(IID_IClassFactory, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(server_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+  unknown->Release();
+  UINT count = 7;
+  EXPECT_EQ(server_->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 0u);
+}
+
+TEST(ClassObject, MakesServersForItsOwnClassOnly) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(u"Vardelon.Application", &clsid), S_OK);
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IUnknown* outer = reinterpret_cast<IUnknown*>(factory);
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  factory->Release();
+
+  CLSID other = clsid;
+  other.Data1 ^= 1;
+  EXPECT_EQ(CoGetClassObject(other, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             reinterpret_cast<void**>(&factory)),
+            REGDB_E_CLASSNOTREG);
+  CoUninitialize();
+}
+
+}  // namespace
+}  // namespace vardelon::simulator
