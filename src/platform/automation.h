@@ -4,15 +4,15 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
+#include <windows.h>
 #else
-#include "portable/types.h"
 #include "portable/bstr.h"
-#include "portable/variant.h"
-#include "portable/safearray.h"
 #include "portable/com.h"
 #include "portable/critical_section.h"
 #include "portable/live_counts.h"
+#include "portable/safearray.h"
+#include "portable/types.h"
+#include "portable/variant.h"
 #endif

@@ -51,8 +51,12 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 constexpr LCID LOCALE_USER_DEFAULT = 0x400;
 constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x800;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 // Result codes, with their Windows values.
 constexpr HRESULT S_OK = 0;

@@ -17,7 +17,9 @@ StderrCapture::StderrCapture() {
   dup2(captureFd_, STDERR_FILENO);
 }
 
-StderrCapture::~StderrCapture() { finish(); }
+StderrCapture::~StderrCapture() {
+  finish();
+}
 
 std::string StderrCapture::finish() {
   if (savedFd_ < 0) return {};
