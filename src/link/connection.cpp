@@ -55,15 +55,22 @@ bool resolveMembers(IDispatch* dispatch) {
   return true;
 }
 
-// Runs under connectLock. A failed attempt gives back the references it
-// obtained and the COM initialisation it made.
-bool setUpConnection() {
-  const HRESULT initialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+// A new server object whose members all resolve, or false with every
+// reference it obtained given back.
+bool attachServer() {
   unique_com<IUnknown> object;
   unique_com<IDispatch> dispatch;
-  if (createServerObject(object, dispatch) && resolveMembers(dispatch.get())) {
-    serverObject = object.release();
-    serverDispatch = dispatch.release();
+  if (!createServerObject(object, dispatch) || !resolveMembers(dispatch.get())) return false;
+  serverObject = object.release();
+  serverDispatch = dispatch.release();
+  return true;
+}
+
+// Runs under connectLock. A failed attempt gives back the COM initialisation
+// it made, after the references it obtained.
+bool setUpConnection() {
+  const HRESULT initialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (attachServer()) {
     serverConnected = true;
     return true;
   }
