@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/utf.h"
 #include "script.h"
-#include "utf.h"
 
 namespace vardelon::simulator {
 
@@ -118,13 +118,14 @@ void Application::publishState() {
   engine_.set(u"Visible", boolean(visible_));
   std::u16string requests;
   for (const ChangeNotification& request : notifications_) {
-    requests += toUtf16(std::to_string(request.instance)) + u" " + request.name + u"\n";
+    requests +=
+        automation::utf8ToUtf16(std::to_string(request.instance)) + u" " + request.name + u"\n";
   }
   engine_.set(u"ChangeNotifications", Value::text(requests));
 }
 
 void Application::setLastError(std::string_view error) {
-  engine_.set(u"LastError", Value::text(toUtf16(error)));
+  engine_.set(u"LastError", Value::text(automation::utf8ToUtf16(error)));
 }
 
 }  // namespace vardelon::simulator

@@ -4,8 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/utf.h"
 #include "results.h"
-#include "utf.h"
 
 namespace vardelon::simulator {
 
@@ -23,14 +23,14 @@ HRESULT all(Reads... reads) {
 HRESULT execute(Application& application, const Arguments& arguments, VARIANT*) {
   std::u16string script;
   return all([&] { return arguments.text(0, &script); },
-             [&] { return application.execute(toUtf8(script)); });
+             [&] { return application.execute(automation::utf16ToUtf8(script)); });
 }
 
 HRESULT open(Application& application, const Arguments& arguments, VARIANT* result) {
   std::u16string file;
   LONG document = 0;
   return all([&] { return arguments.text(0, &file); },
-             [&] { return application.open(toUtf8(file), &document); },
+             [&] { return application.open(automation::utf16ToUtf8(file), &document); },
              [&] { return putInteger(document, result); });
 }
 

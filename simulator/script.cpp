@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "utf.h"
+#include "platform/utf.h"
 
 namespace vardelon::simulator {
 
@@ -68,7 +68,7 @@ class LineReader {
   std::u16string name() {
     std::string_view token = word();
     if (token.empty()) throw LineError{"expected a variable name"};
-    return toUtf16(token);
+    return automation::utf8ToUtf16(token);
   }
 
   Value value() {
@@ -116,7 +116,7 @@ class LineReader {
   Value text() {
     const std::size_t closing = rest_.find_last_of('"');
     if (closing == 0) throw LineError{"text without its closing '\"'"};
-    Value value = Value::text(toUtf16(rest_.substr(1, closing - 1)));
+    Value value = Value::text(automation::utf8ToUtf16(rest_.substr(1, closing - 1)));
     rest_.remove_prefix(closing + 1);
     return value;
   }

@@ -6,17 +6,16 @@
 
 #include <fstream>
 
-#include "utf.h"
-#include "variants.h"
+#include "variant_text.h"
 
 namespace vardelon::simulator {
 namespace {
 
-using testing::describe;
+using vardelon::testing::variantText;
 
 std::string valueOf(const VariableTable& table, std::u16string_view name) {
   const Value* value = table.find(name);
-  return value == nullptr ? "(none)" : describe(value->get());
+  return value == nullptr ? "(none)" : variantText(value->get());
 }
 
 std::string lastError(const Application& application) {
@@ -31,7 +30,7 @@ TEST(Application, StartsWithTheDemoVariables) {
   EXPECT_EQ(valueOf(demo, u"Speed"), "R8 12.5");
   EXPECT_EQ(valueOf(demo, u"Count"), "I4 42");
   EXPECT_EQ(valueOf(demo, u"Label"), "BSTR \"Vardelon demo\"");
-  EXPECT_EQ(valueOf(demo, u"Grid"), "R8[2x3] 1 2 3 4 5 6");
+  EXPECT_EQ(valueOf(demo, u"Grid"), "ARRAY R8 [0:2][0:3] {1, 2, 3, 4, 5, 6}");
   EXPECT_EQ(valueOf(demo, u"Enabled"), "BOOL -1");
   EXPECT_EQ(application.engine().names(),
             (std::vector<std::u16string>{u"Time", u"StepSize", u"Solver", u"LastError",
@@ -46,8 +45,8 @@ TEST(Application, NumbersVariablesInTheOrderTheyWereFirstSet) {
   ASSERT_EQ(application.execute("set 5 b 1\nset 5 a 2\nset 5 b 3"), S_OK);
   const VariableTable& table = application.instance(5);
   EXPECT_EQ(table.names(), (std::vector<std::u16string>{u"b", u"a"}));
-  EXPECT_EQ(describe(table.find(0)->get()), "I4 3");
-  EXPECT_EQ(describe(table.find(1)->get()), "I4 2");
+  EXPECT_EQ(variantText(table.find(0)->get()), "I4 3");
+  EXPECT_EQ(variantText(table.find(1)->get()), "I4 2");
   EXPECT_EQ(table.find(2), nullptr);
   EXPECT_EQ(table.find(-1), nullptr);
 }
@@ -63,7 +62,7 @@ TEST(Application, ScriptWithAFaultChangesNothing) {
   EXPECT_EQ(application.execute("set 1 Speed 99\nset 1 Fresh nope"), E_INVALIDARG);
   EXPECT_EQ(valueOf(application.instance(1), u"Speed"), "R8 12.5");
   EXPECT_EQ(valueOf(application.instance(1), u"Fresh"), "(none)");
-  EXPECT_EQ(lastError(application), "BSTR \"line 2: expected a value, found \"nope\"\"");
+  EXPECT_EQ(lastError(application), "BSTR \"line 2: expected a value, found \\u0022nope\\u0022\"");
 
   EXPECT_EQ(application.execute("uvo Time 1.5"), S_OK);
   EXPECT_EQ(valueOf(application.engine(), u"Time"), "R8 1.5");
@@ -160,7 +159,8 @@ TEST(Application, RecordsChangeNotificationRequests) {
   application.requestChangeNotification(-4, u"Grüße");
   ASSERT_EQ(application.changeNotifications().size(), 2u);
   EXPECT_EQ(application.changeNotifications()[1].instance, -4);
-  EXPECT_EQ(valueOf(application.engine(), u"ChangeNotifications"), "BSTR \"1 Speed\n-4 Grüße\n\"");
+  EXPECT_EQ(valueOf(application.engine(), u"ChangeNotifications"),
+            "BSTR \"1 Speed\\u000A-4 Gr\\u00FC\\u00DFe\\u000A\"");
 }
 
 TEST(Application, QuitStopsIt) {

@@ -3,46 +3,30 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <vector>
 
+#include "application_members.h"
+#include "leak_checked_test.h"
 #include "link/holders.h"
 #include "platform/automation.h"
-#include "utf.h"
+#include "platform/utf.h"
+#include "variant_text.h"
 #include "variants.h"
 
 namespace vardelon::simulator {
 namespace {
 
 using namespace testing;
+using vardelon::testing::kApplicationMemberNames;
+using vardelon::testing::LeakCheckedTest;
+using vardelon::testing::variantText;
 
 constexpr HRESULT kApplicationGone = static_cast<HRESULT>(0x80010108);
 constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
-
-constexpr std::array<std::u16string_view, 18> kMemberNames = {
-    u"Execute",
-    u"Open",
-    u"Reload",
-    u"MaximizeMainWindow",
-    u"MinimizeMainWindow",
-    u"RestoreMainWindow",
-    u"Show",
-    u"Quit",
-    u"Version",
-    u"GetVariableNames",
-    u"GetVariableValueByName",
-    u"GetVariableValues",
-    u"SetVariableValueByName",
-    u"SetVariableValues",
-    u"SetVarChangeNotification",
-    u"GetUVOVariableNames",
-    u"GetUVOVariableValues",
-    u"GetUVOVariableValueByName",
-};
 
 VARIANT byReference(VARIANT* target) {
   VARIANT reference;
@@ -63,11 +47,10 @@ IDispatch* createServer() {
 // One server object per test; after it is released the application it
 // belongs to is gone, so every string and array the server made or copied
 // must have been given back.
-class Server : public ::testing::Test {
+class Server : public LeakCheckedTest {
  protected:
   void SetUp() override {
-    liveBstrs_ = AutomationLiveBstrCount();
-    liveArrays_ = AutomationLiveSafeArrayCount();
+    LeakCheckedTest::SetUp();
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     server_ = createServer();
     ASSERT_NE(server_, nullptr) << "is AUTOMATION_REGISTRY set to the simulator's .reg file?";
@@ -76,8 +59,7 @@ class Server : public ::testing::Test {
   void TearDown() override {
     if (server_ != nullptr) server_->Release();
     CoUninitialize();
-    EXPECT_EQ(AutomationLiveBstrCount(), liveBstrs_) << "BSTRs leaked or freed twice";
-    EXPECT_EQ(AutomationLiveSafeArrayCount(), liveArrays_) << "SAFEARRAYs leaked or freed twice";
+    LeakCheckedTest::TearDown();
   }
 
   DISPID id(std::u16string_view name) {
@@ -105,7 +87,7 @@ class Server : public ::testing::Test {
     return hr;
   }
 
-  // The member's result as describe() shows it, or the failure code.
+  // The member's result as variantText() shows it, or the failure code.
   std::string read(std::u16string_view member, std::vector<VARIANT> arguments = {}) {
     unique_variant result;
     const HRESULT hr = call(member, std::move(arguments), result.get());
@@ -114,7 +96,7 @@ class Server : public ::testing::Test {
       failure << "failed 0x" << std::hex << static_cast<ULONG>(hr);
       return failure.str();
     }
-    return describe(*result);
+    return variantText(*result);
   }
 
   std::string variable(LONG instance, std::u16string_view name) {
@@ -127,15 +109,11 @@ class Server : public ::testing::Test {
 
   IDispatch* server_ = nullptr;
   UINT argumentError_ = 0;
-
- private:
-  LONG liveBstrs_ = 0;
-  LONG liveArrays_ = 0;
 };
 
 TEST_F(Server, ResolvesEveryMemberToItsOwnIdentifier) {
   std::set<DISPID> ids;
-  for (std::u16string_view name : kMemberNames) {
+  for (std::u16string_view name : kApplicationMemberNames) {
     std::u16string text(name);
     LPOLESTR names[] = {text.data()};
     DISPID found = DISPID_UNKNOWN;
@@ -143,7 +121,7 @@ TEST_F(Server, ResolvesEveryMemberToItsOwnIdentifier) {
     EXPECT_NE(found, DISPID_UNKNOWN);
     ids.insert(found);
   }
-  EXPECT_EQ(ids.size(), kMemberNames.size());
+  EXPECT_EQ(ids.size(), kApplicationMemberNames.size());
   EXPECT_EQ(id(u"getvariablenames"), id(u"GetVariableNames")) << "names ignore case";
 }
 
@@ -168,15 +146,15 @@ TEST_F(Server, RefusesUnknownNamesAndParameterNames) {
 TEST_F(Server, VersionIsAPropertyWithText) {
   unique_variant version;
   EXPECT_EQ(call(u"Version", {}, version.get(), DISPATCH_PROPERTYGET), S_OK);
-  EXPECT_EQ(describe(*version), "BSTR \"Vardelon Simulator 1.0\"");
+  EXPECT_EQ(variantText(*version), "BSTR \"Vardelon Simulator 1.0\"");
 
   unique_variant both;
   EXPECT_EQ(call(u"Version", {}, both.get(), DISPATCH_METHOD | DISPATCH_PROPERTYGET), S_OK);
-  EXPECT_EQ(describe(*both), "BSTR \"Vardelon Simulator 1.0\"");
+  EXPECT_EQ(variantText(*both), "BSTR \"Vardelon Simulator 1.0\"");
 
   unique_variant untouched;
   EXPECT_EQ(call(u"Version", {}, untouched.get(), DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(describe(*untouched), "EMPTY");
+  EXPECT_EQ(variantText(*untouched), "EMPTY");
 }
 
 TEST_F(Server, MethodsAreNotProperties) {
@@ -224,7 +202,8 @@ TEST_F(Server, CountsArguments) {
                         {u"GetUVOVariableNames", 1},
                         {u"GetUVOVariableValueByName", 2}};
   for (const Case& row : cases) {
-    SCOPED_TRACE(::testing::Message() << toUtf8(row.member) << " with " << row.count);
+    SCOPED_TRACE(::testing::Message()
+                 << automation::utf16ToUtf8(row.member) << " with " << row.count);
     std::vector<VARIANT> arguments;
     for (UINT i = 0; i < row.count; ++i) arguments.push_back(integer(1));
     unique_variant result;
@@ -279,16 +258,18 @@ TEST_F(Server, NamesTheArgumentOfTheWrongType) {
 TEST_F(Server, ListsNamesAsOneDimensionalTextArray) {
   unique_variant names;
   ASSERT_EQ(call(u"GetVariableNames", {integer(1)}, names.get()), S_OK);
-  EXPECT_EQ(describe(*names), "BSTR[5] \"Speed\" \"Count\" \"Label\" \"Grid\" \"Enabled\"");
+  EXPECT_EQ(variantText(*names),
+            "ARRAY BSTR [0:5] {\"Speed\", \"Count\", \"Label\", \"Grid\", \"Enabled\"}");
   EXPECT_EQ(SafeArrayGetDim(V_ARRAY(names.get())), 1u);
-  EXPECT_EQ(read(u"GetVariableNames", {integer(42)}), "BSTR[0]") << "an unknown instance";
+  EXPECT_EQ(read(u"GetVariableNames", {integer(42)}), "ARRAY BSTR [0:0] {}")
+      << "an unknown instance";
 }
 
 TEST_F(Server, ReadsValuesByName) {
   EXPECT_EQ(variable(1, u"Speed"), "R8 12.5");
   EXPECT_EQ(variable(1, u"Count"), "I4 42");
   EXPECT_EQ(variable(1, u"Label"), "BSTR \"Vardelon demo\"");
-  EXPECT_EQ(variable(1, u"Grid"), "R8[2x3] 1 2 3 4 5 6");
+  EXPECT_EQ(variable(1, u"Grid"), "ARRAY R8 [0:2][0:3] {1, 2, 3, 4, 5, 6}");
   EXPECT_EQ(variable(1, u"Enabled"), "BOOL -1");
   EXPECT_EQ(variable(1, u"speed"), "failed 0x80020006") << "variable names keep their case";
   EXPECT_EQ(variable(2, u"Speed"), "failed 0x80020006");
@@ -296,10 +277,11 @@ TEST_F(Server, ReadsValuesByName) {
 
 TEST_F(Server, ReadsValuesByNumberInEveryArgumentForm) {
   const std::string expected =
-      "VARIANT[5] {BOOL -1} {R8 12.5} {EMPTY} {EMPTY} {BSTR \"Vardelon demo\"}";
+      "ARRAY VARIANT [0:5] {BOOL -1, R8 12.5, EMPTY, EMPTY, BSTR \"Vardelon demo\"}";
   unique_variant vector(numbers({4, 0, 99, -1, 2}));
   EXPECT_EQ(read(u"GetVariableValues", {integer(1), byReference(vector.get())}), expected);
-  EXPECT_EQ(describe(*vector), "I4[5] 4 0 99 -1 2") << "the numbers are not changed";
+  EXPECT_EQ(variantText(*vector), "ARRAY I4 [0:5] {4, 0, 99, -1, 2}")
+      << "the numbers are not changed";
 
   EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({4, 0, 99, -1, 2})}), expected);
 
@@ -311,9 +293,9 @@ TEST_F(Server, ReadsValuesByNumberInEveryArgumentForm) {
   EXPECT_EQ(read(u"GetVariableValues", {integer(1), arrayReference}), expected);
 
   EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({1, 3}, 5)}),
-            "VARIANT[2] {I4 42} {R8[2x3] 1 2 3 4 5 6}")
+            "ARRAY VARIANT [0:2] {I4 42, ARRAY R8 [0:2][0:3] {1, 2, 3, 4, 5, 6}}")
       << "any lower bound, elements in index order";
-  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({})}), "VARIANT[0]");
+  EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({})}), "ARRAY VARIANT [0:0] {}");
 }
 
 TEST_F(Server, StoresACopyOfEveryKindOfValue) {
@@ -326,13 +308,13 @@ TEST_F(Server, StoresACopyOfEveryKindOfValue) {
       {__LINE__, real(2.25), "R8 2.25"},
       {__LINE__, integer(-7), "I4 -7"},
       {__LINE__, boolean(false), "BOOL 0"},
-      {__LINE__, text(std::u16string_view(u"a\0b", 3)), std::string("BSTR \"a\0b\"", 10)},
-      {__LINE__, matrix(VT_R8, 2, 3, {1, 2, 3, 4, 5, 6}), "R8[2x3] 1 2 3 4 5 6"},
-      {__LINE__, matrix(VT_R4, 1, 2, {0.5, -1}), "R4[1x2] 0.5 -1"},
-      {__LINE__, matrix(VT_I1, 2, 1, {-128, 127}), "I1[2x1] -128 127"},
-      {__LINE__, matrix(VT_I2, 1, 1, {-2}), "I2[1x1] -2"},
-      {__LINE__, matrix(VT_I4, 0, 0, {}), "I4[0x0]"},
-      {__LINE__, matrix(VT_BOOL, 2, 2, {0, -1, 1, 0}), "BOOL[2x2] 0 -1 1 0"},
+      {__LINE__, text(std::u16string_view(u"a\0b", 3)), "BSTR \"a\\0b\""},
+      {__LINE__, matrix(VT_R8, 2, 3, {1, 2, 3, 4, 5, 6}), "ARRAY R8 [0:2][0:3] {1, 2, 3, 4, 5, 6}"},
+      {__LINE__, matrix(VT_R4, 1, 2, {0.5, -1}), "ARRAY R4 [0:1][0:2] {0.5, -1}"},
+      {__LINE__, matrix(VT_I1, 2, 1, {-128, 127}), "ARRAY I1 [0:2][0:1] {-128, 127}"},
+      {__LINE__, matrix(VT_I2, 1, 1, {-2}), "ARRAY I2 [0:1][0:1] {-2}"},
+      {__LINE__, matrix(VT_I4, 0, 0, {}), "ARRAY I4 [0:0][0:0] {}"},
+      {__LINE__, matrix(VT_BOOL, 2, 2, {0, -1, 1, 0}), "ARRAY BOOL [0:2][0:2] {0, -1, 1, 0}"},
   };
   for (Case& row : cases) {
     SCOPED_TRACE(::testing::Message() << "row at line " << row.line);
@@ -358,16 +340,16 @@ TEST_F(Server, KeepsItsCopyWhenTheCallerChangesTheOriginal) {
   SafeArrayAccessData(V_ARRAY(original.get()), reinterpret_cast<void**>(&data));
   data[0] = 99;
   SafeArrayUnaccessData(V_ARRAY(original.get()));
-  EXPECT_EQ(variable(1, u"m"), "R8[1x2] 1 2");
+  EXPECT_EQ(variable(1, u"m"), "ARRAY R8 [0:1][0:2] {1, 2}");
 }
 
 TEST_F(Server, AddsNewNamesAtTheEndAndKeepsNumbers) {
   ASSERT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Extra"), integer(5)}), S_OK);
   ASSERT_EQ(call(u"SetVariableValueByName", {integer(1), text(u"Speed"), text(u"fast")}), S_OK);
   EXPECT_EQ(read(u"GetVariableNames", {integer(1)}),
-            "BSTR[6] \"Speed\" \"Count\" \"Label\" \"Grid\" \"Enabled\" \"Extra\"");
+            "ARRAY BSTR [0:6] {\"Speed\", \"Count\", \"Label\", \"Grid\", \"Enabled\", \"Extra\"}");
   EXPECT_EQ(read(u"GetVariableValues", {integer(1), numbers({5, 0})}),
-            "VARIANT[2] {I4 5} {BSTR \"fast\"}");
+            "ARRAY VARIANT [0:2] {I4 5, BSTR \"fast\"}");
 }
 
 TEST_F(Server, StoresAnEmptyValueButNoEmptyName) {
@@ -385,7 +367,7 @@ TEST_F(Server, SetsValuesByNumberAllOrNothing) {
                  {integer(1), byReference(numbersVector.get()), byReference(valuesVector.get())}),
             S_OK);
   EXPECT_EQ(variable(1, u"Speed"), "R8 1.5");
-  EXPECT_EQ(variable(1, u"Grid"), "I4[1x2] 7 8");
+  EXPECT_EQ(variable(1, u"Grid"), "ARRAY I4 [0:1][0:2] {7, 8}");
 
   EXPECT_EQ(call(u"SetVariableValues", {integer(1), numbers({1, 2, 4}), values({integer(0)})}),
             E_INVALIDARG)
@@ -401,18 +383,18 @@ TEST_F(Server, SetsValuesByNumberAllOrNothing) {
 TEST_F(Server, RecordsChangeNotificationRequests) {
   EXPECT_EQ(call(u"SetVarChangeNotification", {integer(1), text(u"Speed")}), S_OK);
   EXPECT_EQ(call(u"SetVarChangeNotification", {integer(2), text(u"Other")}), S_OK);
-  EXPECT_EQ(engineVariable(u"ChangeNotifications"), "BSTR \"1 Speed\n2 Other\n\"");
+  EXPECT_EQ(engineVariable(u"ChangeNotifications"), "BSTR \"1 Speed\\u000A2 Other\\u000A\"");
 }
 
 TEST_F(Server, ReadsEngineLevelVariables) {
   EXPECT_EQ(read(u"GetUVOVariableNames"),
-            "BSTR[7] \"Time\" \"StepSize\" \"Solver\" \"LastError\" \"WindowState\" \"Visible\" "
-            "\"ChangeNotifications\"");
+            "ARRAY BSTR [0:7] {\"Time\", \"StepSize\", \"Solver\", \"LastError\", \"WindowState\", "
+            "\"Visible\", \"ChangeNotifications\"}");
   EXPECT_EQ(engineVariable(u"Solver"), "BSTR \"euler\"");
   EXPECT_EQ(engineVariable(u"Nothing"), "failed 0x80020006");
   unique_variant vector(numbers({1, 7, 0}));
   EXPECT_EQ(read(u"GetUVOVariableValues", {byReference(vector.get())}),
-            "VARIANT[3] {R8 0.01} {EMPTY} {R8 0}");
+            "ARRAY VARIANT [0:3] {R8 0.01, EMPTY, R8 0}");
 }
 
 TEST_F(Server, ExecutesScripts) {
@@ -421,7 +403,7 @@ TEST_F(Server, ExecutesScripts) {
   EXPECT_EQ(engineVariable(u"Time"), "R8 3.5");
   EXPECT_EQ(call(u"Execute", {text(u"set 9 a 2\nbogus")}), E_INVALIDARG);
   EXPECT_EQ(variable(9, u"a"), "I4 1");
-  EXPECT_EQ(engineVariable(u"LastError"), "BSTR \"line 2: unknown command \"bogus\"\"");
+  EXPECT_EQ(engineVariable(u"LastError"), "BSTR \"line 2: unknown command \\u0022bogus\\u0022\"");
   EXPECT_EQ(call(u"Execute", {text(u"")}), S_OK);
 }
 

@@ -3,18 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include "utf.h"
-#include "variants.h"
+#include "platform/utf.h"
+#include "variant_text.h"
 
 namespace vardelon::simulator {
 namespace {
 
-using testing::describe;
+using vardelon::testing::variantText;
 
 struct ValueCase {
   int line;
   std::string_view text;
-  std::string_view value;  // as describe() shows it
+  std::string_view value;  // as variantText() shows it
 };
 
 TEST(Script, ReadsEveryKindOfValue) {
@@ -29,13 +29,13 @@ TEST(Script, ReadsEveryKindOfValue) {
       {__LINE__, "set 1 x false", "BOOL 0"},
       {__LINE__, "set 1 x \"two words\"", "BSTR \"two words\""},
       {__LINE__, "set 1 x \"\"", "BSTR \"\""},
-      {__LINE__, "set 1 x \"say \"hi\"\"", "BSTR \"say \"hi\"\""},
-      {__LINE__, "set 1 x \"Grüße\"", "BSTR \"Grüße\""},
-      {__LINE__, "set 1 x [[1, 2, 3], [4, 5, 6]]", "R8[2x3] 1 2 3 4 5 6"},
-      {__LINE__, "set 1 x [[1,2],[3,4],[5,6]]", "R8[3x2] 1 2 3 4 5 6"},
-      {__LINE__, "set 1 x [1, 2.5, -3]", "R8[1x3] 1 2.5 -3"},
-      {__LINE__, "set 1 x []", "R8[0x0]"},
-      {__LINE__, "set 1 x [[], []]", "R8[2x0]"},
+      {__LINE__, "set 1 x \"say \"hi\"\"", "BSTR \"say \\u0022hi\\u0022\""},
+      {__LINE__, "set 1 x \"Grüße\"", "BSTR \"Gr\\u00FC\\u00DFe\""},
+      {__LINE__, "set 1 x [[1, 2, 3], [4, 5, 6]]", "ARRAY R8 [0:2][0:3] {1, 2, 3, 4, 5, 6}"},
+      {__LINE__, "set 1 x [[1,2],[3,4],[5,6]]", "ARRAY R8 [0:3][0:2] {1, 2, 3, 4, 5, 6}"},
+      {__LINE__, "set 1 x [1, 2.5, -3]", "ARRAY R8 [0:1][0:3] {1, 2.5, -3}"},
+      {__LINE__, "set 1 x []", "ARRAY R8 [0:0][0:0] {}"},
+      {__LINE__, "set 1 x [[], []]", "ARRAY R8 [0:2][0:0] {}"},
       {__LINE__, "\t set  1\tx   7 \r", "I4 7"},
   };
   for (const ValueCase& row : cases) {
@@ -43,7 +43,7 @@ TEST(Script, ReadsEveryKindOfValue) {
     Script script = parseScript(row.text);
     ASSERT_EQ(script.error, "");
     ASSERT_EQ(script.commands.size(), 1u);
-    EXPECT_EQ(describe(script.commands[0].value.get()), row.value);
+    EXPECT_EQ(variantText(script.commands[0].value.get()), row.value);
   }
 }
 
@@ -63,7 +63,7 @@ TEST(Script, AddressesInstancesAndTheEngine) {
   EXPECT_EQ(script.commands[1].target, Command::Target::engine);
   EXPECT_EQ(script.commands[1].name, u"Time");
   EXPECT_EQ(script.commands[2].instance, 7);
-  EXPECT_EQ(toUtf8(script.commands[2].name), "Grüße");
+  EXPECT_EQ(automation::utf16ToUtf8(script.commands[2].name), "Grüße");
 }
 
 TEST(Script, EmptyTextHasNoCommands) {

@@ -1,9 +1,8 @@
-// VARIANTs for the simulator's tests: builders of argument values, and one
-// line of text per value so that a failing comparison shows both sides.
+// Builders of argument values for the simulator's tests; variant_text.h
+// shows any of them as one line of text.
 #pragma once
 
 #include <initializer_list>
-#include <string>
 #include <string_view>
 
 #include "platform/automation.h"
@@ -22,10 +21,5 @@ VARIANT matrix(VARTYPE type, ULONG rows, ULONG columns, std::initializer_list<do
 VARIANT numbers(std::initializer_list<LONG> values, LONG lowerBound = 0);
 // A one-dimensional VT_ARRAY|VT_VARIANT that takes over `values`.
 VARIANT values(std::initializer_list<VARIANT> values);
-
-// "I4 42", "R8 12.5", "BOOL -1", "BSTR \"text\"", "EMPTY", "ERROR 0x80020005";
-// arrays as "R8[2x3] 1 2 3 4 5 6" (counts of dimension 1, 2, ...; elements
-// in data-block order) and "VARIANT[2] {I4 1} {BSTR \"a\"}".
-std::string describe(const VARIANT& value);
 
 }  // namespace vardelon::simulator::testing

@@ -7,7 +7,7 @@
 
 namespace {
 
-using Bstr = platform_testing::LeakCheckedTest;
+using Bstr = vardelon::testing::LeakCheckedTest;
 
 ULONG prefixOf(BSTR text) {
   ULONG count;

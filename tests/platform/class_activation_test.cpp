@@ -13,8 +13,8 @@
 
 namespace {
 
-using platform_testing::kRegHeader;
-using platform_testing::RegistryFiles;
+using vardelon::testing::kRegHeader;
+using vardelon::testing::RegistryFiles;
 
 // {9A8B7C6D-0000-4000-8000-000000000001}: registered, but not served by the
 // server it names.

@@ -14,7 +14,7 @@
 namespace {
 
 using platform_testing::CountedFactory;
-using platform_testing::RegistryFiles;
+using vardelon::testing::RegistryFiles;
 
 class ClassRegistration : public testing::Test {
  protected:
@@ -22,7 +22,7 @@ class ClassRegistration : public testing::Test {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     // The test server is registered too: registered objects must win over it.
     const std::u16string clsid = kTestServerClsidText;
-    registry_.useOnly(std::string(platform_testing::kRegHeader) + "[HKEY_CLASSES_ROOT\\CLSID\\" +
+    registry_.useOnly(std::string(vardelon::testing::kRegHeader) + "[HKEY_CLASSES_ROOT\\CLSID\\" +
                       std::string(clsid.begin(), clsid.end()) + "\\InprocServer32]\n@=\"" +
                       PLATFORM_TEST_SERVER + "\"\n");
   }

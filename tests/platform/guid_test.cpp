@@ -51,7 +51,7 @@ TEST(Guid, ParsesRegistryForm) {
       {__LINE__, u"{01234567-89AB-CDEF-0123-456789ABCDEG}", CO_E_CLASSSTRING, IID_NULL},
       {__LINE__, u"{+1234567-89AB-CDEF-0123-456789ABCDEF}", CO_E_CLASSSTRING, IID_NULL},
   };
-  platform_testing::RegistryFiles registry;
+  vardelon::testing::RegistryFiles registry;
   registry.use("");
   for (const Case& row : cases) {
     SCOPED_TRACE(testing::Message() << "line " << row.line);
@@ -70,8 +70,8 @@ TEST(Guid, TextRoundTrips) {
 }
 
 TEST(Guid, StringAcceptsARegisteredProgId) {
-  platform_testing::RegistryFiles registry;
-  registry.useOnly(std::string(platform_testing::kRegHeader) +
+  vardelon::testing::RegistryFiles registry;
+  registry.useOnly(std::string(vardelon::testing::kRegHeader) +
                    "[HKEY_CLASSES_ROOT\\Some.Class\\CLSID]\n"
                    "@=\"{00020400-0000-0000-C000-000000000046}\"\n");
   CLSID clsid;

@@ -14,8 +14,8 @@
 namespace {
 
 using namespace std::string_literals;
-using platform_testing::kRegHeader;
-using platform_testing::RegistryFiles;
+using vardelon::testing::kRegHeader;
+using vardelon::testing::RegistryFiles;
 
 // {11111111-2222-3333-4455-66778899AABB}
 constexpr CLSID kClsid = {

@@ -10,7 +10,7 @@
 namespace {
 
 using platform_testing::CountedUnknown;
-using SafeArray = platform_testing::LeakCheckedTest;
+using SafeArray = vardelon::testing::LeakCheckedTest;
 
 constexpr USHORT kCreateVector = 0x2000;
 

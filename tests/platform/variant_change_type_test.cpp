@@ -2,29 +2,18 @@
 // table (tests/windows) leaves out because Wine answers them unlike Windows,
 // and what only the layer can show, that coercion leaks nothing.
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <string>
 
 #include "leak_checked_test.h"
 #include "platform/automation.h"
+#include "variant_builders.h"
 
 namespace {
 
-using Coercion = platform_testing::LeakCheckedTest;
-
-VARIANT variantOf(VARTYPE type) {
-  VARIANT value;
-  std::memset(&value, 0, sizeof value);
-  V_VT(&value) = type;
-  return value;
-}
-
-VARIANT textVariant(const char16_t* text) {
-  VARIANT value = variantOf(VT_BSTR);
-  V_BSTR(&value) = SysAllocString(text);
-  return value;
-}
+using Coercion = vardelon::testing::LeakCheckedTest;
+using vardelon::testing::bstrVariantOf;
+using vardelon::testing::variantOf;
 
 VARIANT realVariant(double real) {
   VARIANT value = variantOf(VT_R8);
@@ -57,7 +46,7 @@ TEST_F(Coercion, TextReadsAsTheNearestDouble) {
       {__LINE__, u"1.000000000000000111022302462515654042363166809082031251", 1.0000000000000002},
   };
   for (const Case& c : cases) {
-    VARIANT source = textVariant(c.text);
+    VARIANT source = bstrVariantOf(c.text);
     VARIANT result = variantOf(VT_EMPTY);
     EXPECT_EQ(VariantChangeType(&result, &source, 0, VT_R8), S_OK) << "line " << c.line;
     EXPECT_EQ(V_VT(&result), VT_R8) << "line " << c.line;
@@ -67,7 +56,7 @@ TEST_F(Coercion, TextReadsAsTheNearestDouble) {
 }
 
 TEST_F(Coercion, TextPastTheLargestDoubleOverflows) {
-  VARIANT source = textVariant(u"1.7976931348623159e308");
+  VARIANT source = bstrVariantOf(u"1.7976931348623159e308");
   VARIANT result = variantOf(VT_EMPTY);
   EXPECT_EQ(VariantChangeType(&result, &source, 0, VT_R8), DISP_E_OVERFLOW);
   EXPECT_EQ(V_VT(&result), VT_EMPTY);
@@ -89,7 +78,7 @@ TEST_F(Coercion, TinyTextRoundsToTheNearestSingle) {
       {__LINE__, u"1e-200", 0.0f},
   };
   for (const Case& c : cases) {
-    VARIANT source = textVariant(c.text);
+    VARIANT source = bstrVariantOf(c.text);
     VARIANT result = variantOf(VT_EMPTY);
     EXPECT_EQ(VariantChangeType(&result, &source, 0, VT_R4), S_OK) << "line " << c.line;
     EXPECT_EQ(V_VT(&result), VT_R4) << "line " << c.line;
@@ -143,7 +132,7 @@ TEST_F(Coercion, NotANumberFitsNoIntegerButIsTrue) {
 }
 
 TEST_F(Coercion, InPlaceReleasesTheSourceText) {
-  VARIANT value = textVariant(u"42");
+  VARIANT value = bstrVariantOf(u"42");
   ASSERT_EQ(newBstrs(), 1);
   EXPECT_EQ(VariantChangeType(&value, &value, 0, VT_I4), S_OK);
   EXPECT_EQ(V_VT(&value), VT_I4);
@@ -152,7 +141,7 @@ TEST_F(Coercion, InPlaceReleasesTheSourceText) {
 }
 
 TEST_F(Coercion, FailureAllocatesNothingAndKeepsBothSides) {
-  VARIANT value = textVariant(u"abc");
+  VARIANT value = bstrVariantOf(u"abc");
   BSTR text = V_BSTR(&value);
   EXPECT_EQ(VariantChangeType(&value, &value, 0, VT_R8), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(V_VT(&value), VT_BSTR);
@@ -162,7 +151,7 @@ TEST_F(Coercion, FailureAllocatesNothingAndKeepsBothSides) {
 }
 
 TEST_F(Coercion, ResultReplacesAndReleasesTheDestination) {
-  VARIANT destination = textVariant(u"old");
+  VARIANT destination = bstrVariantOf(u"old");
   VARIANT source = realVariant(2.5);
   EXPECT_EQ(VariantChangeType(&destination, &source, 0, VT_BSTR), S_OK);
   EXPECT_EQ(std::u16string(V_BSTR(&destination), SysStringLen(V_BSTR(&destination))), u"2.5");

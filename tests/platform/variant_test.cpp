@@ -1,28 +1,17 @@
 // What VariantClear releases and VariantCopy duplicates, counted.
-#include <cstring>
 #include <string>
 
 #include "counted_objects.h"
 #include "leak_checked_test.h"
 #include "platform/automation.h"
+#include "variant_builders.h"
 
 namespace {
 
 using platform_testing::CountedUnknown;
-using Variant = platform_testing::LeakCheckedTest;
-
-VARIANT variantOf(VARTYPE type) {
-  VARIANT value;
-  std::memset(&value, 0, sizeof value);
-  V_VT(&value) = type;
-  return value;
-}
-
-VARIANT bstrVariant(const char16_t* text) {
-  VARIANT value = variantOf(VT_BSTR);
-  V_BSTR(&value) = SysAllocString(text);
-  return value;
-}
+using Variant = vardelon::testing::LeakCheckedTest;
+using vardelon::testing::bstrVariantOf;
+using vardelon::testing::variantOf;
 
 VARIANT unknownVariant(IUnknown* object) {
   VARIANT value = variantOf(VT_UNKNOWN);
@@ -45,7 +34,7 @@ TEST_F(Variant, InitSetsOnlyTheTag) {
 }
 
 TEST_F(Variant, ClearReleasesWhatTheValueOwns) {
-  VARIANT text = bstrVariant(u"x");
+  VARIANT text = bstrVariantOf(u"x");
   VARIANT array = arrayVariant(2);
   EXPECT_EQ(newBstrs(), 1);
   EXPECT_EQ(newArrays(), 1);
@@ -123,7 +112,7 @@ TEST_F(Variant, ClearOfALockedArrayReportsItButEmptiesTheValue) {
 }
 
 TEST_F(Variant, CopyDuplicatesOwnedValues) {
-  VARIANT source = bstrVariant(u"text");
+  VARIANT source = bstrVariantOf(u"text");
   VARIANT copy = variantOf(VT_EMPTY);
   ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
   EXPECT_NE(V_BSTR(&copy), V_BSTR(&source));
@@ -166,7 +155,7 @@ TEST_F(Variant, CopyOfAReferenceCopiesThePointer) {
 }
 
 TEST_F(Variant, CopyClearsTheDestinationFirst) {
-  VARIANT destination = bstrVariant(u"old");
+  VARIANT destination = bstrVariantOf(u"old");
   CountedUnknown object;
   object.AddRef();
   VARIANT heldObject = unknownVariant(&object);
@@ -181,7 +170,7 @@ TEST_F(Variant, CopyClearsTheDestinationFirst) {
 }
 
 TEST_F(Variant, CopyOntoItselfChangesNothing) {
-  VARIANT value = bstrVariant(u"same");
+  VARIANT value = bstrVariantOf(u"same");
   const BSTR text = V_BSTR(&value);
   EXPECT_EQ(VariantCopy(&value, &value), S_OK);
   EXPECT_EQ(V_BSTR(&value), text);
@@ -190,7 +179,7 @@ TEST_F(Variant, CopyOntoItselfChangesNothing) {
 }
 
 TEST_F(Variant, CopyRefusesInvalidTypesOnEitherSide) {
-  VARIANT destination = bstrVariant(u"kept");
+  VARIANT destination = bstrVariantOf(u"kept");
   VARIANT invalid = variantOf(VT_VOID);
   EXPECT_EQ(VariantCopy(&destination, &invalid), DISP_E_BADVARTYPE);
   EXPECT_EQ(V_VT(&destination), VT_BSTR) << "the destination is untouched";

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "bstr.h"
 #include "com.h"
+#include "platform/utf.h"
 
 namespace automation {
 
@@ -20,9 +20,6 @@ inline BSTR duplicateBstr(BSTR text) {
 // The GUID written as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (hex digits
 // in either case), or nothing when `text` is not exactly that.
 std::optional<GUID> parseGuid(std::u16string_view text);
-
-// UTF-16 text as UTF-8.
-std::string utf16ToUtf8(std::u16string_view text);
 
 // Whether the calling thread has initialised COM and not yet uninitialised it.
 bool apartmentJoined();

@@ -8,13 +8,6 @@
 
 namespace vardelon::testing {
 
-VARIANT variantOf(VARTYPE tag) {
-  VARIANT value;
-  std::memset(&value, 0, sizeof value);
-  V_VT(&value) = tag;
-  return value;
-}
-
 VARIANT arrayVariant(VARTYPE tag, SAFEARRAY* array) {
   VARIANT value = variantOf(tag);
   V_ARRAY(&value) = array;

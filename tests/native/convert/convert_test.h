@@ -14,6 +14,7 @@
 #include "java_values.h"
 #include "native_test.h"
 #include "platform/automation.h"
+#include "variant_builders.h"
 
 namespace vardelon::testing {
 
@@ -23,8 +24,6 @@ struct Dimension {
   ULONG count;
 };
 
-// A VARIANT whose bytes are all zero but its tag.
-VARIANT variantOf(VARTYPE tag);
 VARIANT arrayVariant(VARTYPE tag, SAFEARRAY* array);
 
 // The element at `index` of a data block of `elementType`, as a number: a

@@ -48,13 +48,6 @@ VARIANT boolean(VARIANT_BOOL value) {
   return result;
 }
 
-// The caller owns the BSTR.
-VARIANT text(std::u16string_view units) {
-  VARIANT result = variantOf(VT_BSTR);
-  V_BSTR(&result) = SysAllocStringLen(units.data(), static_cast<UINT>(units.size()));
-  return result;
-}
-
 // A conversion made while a JNI function fails, and the Java exception it
 // left pending.
 struct FailedResult {
@@ -111,10 +104,10 @@ TEST_F(VariantToJavaTest, ScalarsBecomeWrappersAndStringsOfTheSameValue) {
       {__LINE__, boolean(2), "java.lang.Boolean", u"true"},
       {__LINE__, boolean(0x0100), "java.lang.Boolean", u"true"},  // only the high byte set
       {__LINE__, boolean(static_cast<VARIANT_BOOL>(0x8000)), "java.lang.Boolean", u"true"},
-      {__LINE__, keep(text(u"abc")), "java.lang.String", u"abc"},
-      {__LINE__, keep(text(u"a\0c"s)), "java.lang.String", u"a\0c"s},
-      {__LINE__, keep(text(u"\U0001F600!")), "java.lang.String", u"\U0001F600!"},
-      {__LINE__, keep(text(u"")), "java.lang.String", u""},
+      {__LINE__, keep(bstrVariantOf(u"abc")), "java.lang.String", u"abc"},
+      {__LINE__, keep(bstrVariantOf(u"a\0c"s)), "java.lang.String", u"a\0c"s},
+      {__LINE__, keep(bstrVariantOf(u"\U0001F600!")), "java.lang.String", u"\U0001F600!"},
+      {__LINE__, keep(bstrVariantOf(u"")), "java.lang.String", u""},
       {__LINE__, variantOf(VT_BSTR), "java.lang.String", u""},  // a null BSTR
   };
   for (const ScalarCase& c : cases) {
@@ -293,7 +286,7 @@ TEST_F(VariantToJavaTest, GivesNullWithTheJavaErrorPendingWhenTheJvmCannotAlloca
       {__LINE__, toJavaFailing<&JNINativeInterface_::FindClass>(0, r8(2.5)), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::GetMethodID>(0, r8(2.5)), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::NewObjectV>(0, r8(2.5)), 1},
-      {__LINE__, toJavaFailing<&JNINativeInterface_::NewString>(0, keep(text(u"abc"))), 1},
+      {__LINE__, toJavaFailing<&JNINativeInterface_::NewString>(0, keep(bstrVariantOf(u"abc"))), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::FindClass>(0, doubles), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::NewObjectArray>(0, doubles), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::NewDoubleArray>(1, doubles), 2},

@@ -1,14 +1,9 @@
-// Calls and values as short texts, so that a test compares what a call sent or gave
-// back in one line and a failure shows it whole:
-//   I4 -5   R8 2.5   BOOL -1   BSTR "Dr\0uck"   NULL   EMPTY
-//   ARRAY I4 [0:3] {3, 1, 2}            one dimension: lower bound, count
-//   ARRAY R8 [0:1][0:3] {1, 2, 3}       dimension 1 first; data-block order
-//   ARRAY VARIANT [0:2] {R8 1.5, BSTR "x"}
+// Calls and Java values as short texts, so that a test compares what a call
+// sent or gave back in one line and a failure shows it whole (automation
+// values as variant_text.h writes them):
 //   BYREF ARRAY I4 [0:2] {3, 4}         a recorded by-reference argument
 //   java.lang.Double 2.5   java.lang.String "x"   [[D [[1.0, 2.0]]   null
 //   Execute METHOD 0x400 (BSTR "run") no result      a whole recorded call
-// Text shows printable ASCII as itself, a zero unit as \0 and any other unit
-// as \uXXXX.
 #pragma once
 
 #include <jni.h>
@@ -19,11 +14,10 @@
 
 #include "platform/automation.h"
 #include "scripted_server.h"
+#include "variant_text.h"
 
 namespace vardelon::testing {
 
-std::string quotedText(std::u16string_view text);
-std::string variantText(const VARIANT& value);
 // A by-reference argument shows what it designated when the call came in.
 std::string argumentText(const RecordedArgument& argument);
 std::vector<std::string> argumentTexts(const RecordedCall& call);

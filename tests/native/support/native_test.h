@@ -7,34 +7,31 @@
 #include <jni.h>
 
 #include "jvm.h"
+#include "leak_checked_test.h"
 #include "platform/automation.h"
 #include "stderr_capture.h"
 
 namespace vardelon::testing {
 
-class NativeTest : public ::testing::Test {
+class NativeTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
     env_ = jniEnv();
     ASSERT_EQ(env_->PushLocalFrame(1024), JNI_OK);
-    liveBstrs_ = AutomationLiveBstrCount();
-    liveArrays_ = AutomationLiveSafeArrayCount();
+    LeakCheckedTest::SetUp();
   }
 
   void TearDown() override {
     EXPECT_FALSE(env_->ExceptionCheck()) << "a Java exception was left pending";
     env_->ExceptionClear();
     env_->PopLocalFrame(nullptr);
-    EXPECT_EQ(AutomationLiveBstrCount(), liveBstrs_) << "BSTRs leaked or freed twice";
-    EXPECT_EQ(AutomationLiveSafeArrayCount(), liveArrays_) << "SAFEARRAYs leaked or freed twice";
+    LeakCheckedTest::TearDown();
   }
 
   JNIEnv* env() const { return env_; }
 
  private:
   JNIEnv* env_ = nullptr;
-  LONG liveBstrs_ = 0;
-  LONG liveArrays_ = 0;
 };
 
 }  // namespace vardelon::testing

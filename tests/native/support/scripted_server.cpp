@@ -1,40 +1,20 @@
 #include "scripted_server.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <thread>
 #include <utility>
 
+#include "application_members.h"
+
 namespace vardelon {
 namespace {
 
-// The server's own copy of the member names, written apart from the
-// library's table so that a misspelt name there fails to resolve.
-constexpr std::u16string_view kMemberNames[] = {
-    u"Execute",
-    u"Open",
-    u"Reload",
-    u"MaximizeMainWindow",
-    u"MinimizeMainWindow",
-    u"RestoreMainWindow",
-    u"Show",
-    u"Quit",
-    u"Version",
-    u"GetVariableNames",
-    u"GetVariableValueByName",
-    u"GetVariableValues",
-    u"SetVariableValueByName",
-    u"SetVariableValues",
-    u"SetVarChangeNotification",
-    u"GetUVOVariableNames",
-    u"GetUVOVariableValues",
-    u"GetUVOVariableValueByName",
-};
-static_assert(std::size(kMemberNames) == kServerMemberCount);
+// The server answers to the names tests know, not to the library's table.
+constexpr const auto& kMemberNames = testing::kApplicationMemberNames;
+static_assert(kMemberNames.size() == kServerMemberCount);
 
 std::u16string_view nameOf(ServerMember member) {
   return kMemberNames[static_cast<std::size_t>(member)];
@@ -124,40 +104,14 @@ std::string registryText(std::u16string_view progId, const CLSID& classId) {
   return "[HKEY_CLASSES_ROOT\\" + ascii(progId) + "\\CLSID]\r\n@=\"" + guid + "\"\r\n\r\n";
 }
 
-// A new file in the temporary folder holding `text`; its path.
-std::string writeTemporaryFile(const std::string& text) {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = std::string(folder != nullptr ? folder : "/tmp") + "/registry-XXXXXX.reg";
-  const int fd = mkstemps(path.data(), 4);
-  if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-    ADD_FAILURE() << "cannot write the temporary registry " << path;
-  }
-  if (fd >= 0) close(fd);
-  return path;
-}
-
-constexpr const char* kRegistryHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
-
 }  // namespace
 
-TemporaryRegistry::TemporaryRegistry() : path_(writeTemporaryFile(kRegistryHeader)) {
-  if (const char* previous = std::getenv(kAutomationRegistryVariable)) previous_ = previous;
-  setenv(kAutomationRegistryVariable, path_.c_str(), 1);
+TemporaryRegistry::TemporaryRegistry() {
+  files_.useOnly(kRegHeader);
 }
 
-TemporaryRegistry::TemporaryRegistry(std::u16string_view progId, const CLSID& classId)
-    : path_(writeTemporaryFile(kRegistryHeader + registryText(progId, classId))) {
-  if (const char* previous = std::getenv(kAutomationRegistryVariable)) previous_ = previous;
-  setenv(kAutomationRegistryVariable, path_.c_str(), 1);
-}
-
-TemporaryRegistry::~TemporaryRegistry() {
-  if (previous_) {
-    setenv(kAutomationRegistryVariable, previous_->c_str(), 1);
-  } else {
-    unsetenv(kAutomationRegistryVariable);
-  }
-  unlink(path_.c_str());
+TemporaryRegistry::TemporaryRegistry(std::u16string_view progId, const CLSID& classId) {
+  files_.useOnly(kRegHeader + registryText(progId, classId));
 }
 
 // ---- The COM objects: thin fronts that hand everything to the server.

@@ -35,6 +35,7 @@
 
 #include "link/server_member.h"
 #include "platform/automation.h"
+#include "registry_files.h"
 
 namespace vardelon {
 
@@ -137,13 +138,9 @@ class TemporaryRegistry {
  public:
   TemporaryRegistry();
   TemporaryRegistry(std::u16string_view progId, const CLSID& classId);
-  TemporaryRegistry(const TemporaryRegistry&) = delete;
-  TemporaryRegistry& operator=(const TemporaryRegistry&) = delete;
-  ~TemporaryRegistry();
 
  private:
-  std::string path_;
-  std::optional<std::string> previous_;
+  RegistryFiles files_;
 };
 
 class ScriptedObject;

@@ -1,19 +1,26 @@
-#include "utf.h"
+// Text between UTF-16 (OLECHAR, BSTR) and UTF-8 (file paths, registry
+// files, scripts). Standard library only, so that the portable layer and an
+// automation server on any platform can share it.
+#pragma once
 
-namespace vardelon::simulator {
+#include <cstddef>
+#include <string>
+#include <string_view>
 
-namespace {
+namespace automation {
 
-constexpr char32_t kReplacement = 0xFFFD;
+namespace utf_detail {
 
-bool isHighSurrogate(char32_t unit) {
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+inline bool isHighSurrogate(char32_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
 }
-bool isLowSurrogate(char32_t unit) {
+inline bool isLowSurrogate(char32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-void appendUtf8(std::string& out, char32_t code) {
+inline void appendUtf8(std::string& out, char32_t code) {
   auto byte = [&out](char32_t bits) { out.push_back(static_cast<char>(bits)); };
   if (code < 0x80) {
     byte(code);
@@ -32,7 +39,7 @@ void appendUtf8(std::string& out, char32_t code) {
   }
 }
 
-void appendUtf16(std::u16string& out, char32_t code) {
+inline void appendUtf16(std::u16string& out, char32_t code) {
   if (code < 0x10000) {
     out.push_back(static_cast<char16_t>(code));
   } else {
@@ -44,7 +51,7 @@ void appendUtf16(std::u16string& out, char32_t code) {
 
 // Decodes one UTF-8 sequence starting at `at`, advancing it; overlong forms,
 // surrogates and truncated sequences give U+FFFD after one byte.
-char32_t decodeUtf8(std::string_view text, std::size_t& at) {
+inline char32_t decodeUtf8(std::string_view text, std::size_t& at) {
   const auto lead = static_cast<unsigned char>(text[at++]);
   if (lead < 0x80) return lead;
   int trailing = 0;
@@ -57,24 +64,26 @@ char32_t decodeUtf8(std::string_view text, std::size_t& at) {
   } else if ((lead & 0xF8) == 0xF0) {
     trailing = 3, code = lead & 0x07, minimum = 0x10000;
   } else {
-    return kReplacement;
+    return kReplacementCharacter;
   }
-  if (at + trailing > text.size()) return kReplacement;
+  if (at + trailing > text.size()) return kReplacementCharacter;
   for (int i = 0; i < trailing; ++i) {
     const auto next = static_cast<unsigned char>(text[at + i]);
-    if ((next & 0xC0) != 0x80) return kReplacement;
+    if ((next & 0xC0) != 0x80) return kReplacementCharacter;
     code = (code << 6) | (next & 0x3F);
   }
   if (code < minimum || code > 0x10FFFF || isHighSurrogate(code) || isLowSurrogate(code)) {
-    return kReplacement;
+    return kReplacementCharacter;
   }
   at += trailing;
   return code;
 }
 
-}  // namespace
+}  // namespace utf_detail
 
-std::string toUtf8(std::u16string_view text) {
+// Malformed input (a lone surrogate, a broken UTF-8 sequence) becomes U+FFFD.
+inline std::string utf16ToUtf8(std::u16string_view text) {
+  using namespace utf_detail;
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size(); ++at) {
@@ -82,18 +91,19 @@ std::string toUtf8(std::u16string_view text) {
     if (isHighSurrogate(code) && at + 1 < text.size() && isLowSurrogate(text[at + 1])) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[++at] - 0xDC00);
     } else if (isHighSurrogate(code) || isLowSurrogate(code)) {
-      code = kReplacement;
+      code = kReplacementCharacter;
     }
     appendUtf8(out, code);
   }
   return out;
 }
 
-std::u16string toUtf16(std::string_view text) {
+inline std::u16string utf8ToUtf16(std::string_view text) {
+  using namespace utf_detail;
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) appendUtf16(out, decodeUtf8(text, at));
   return out;
 }
 
-}  // namespace vardelon::simulator
+}  // namespace automation

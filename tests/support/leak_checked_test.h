@@ -6,9 +6,9 @@
 
 #include "platform/automation.h"
 
-namespace platform_testing {
+namespace vardelon::testing {
 
-class LeakCheckedTest : public testing::Test {
+class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
     bstrsBefore_ = AutomationLiveBstrCount();
@@ -27,4 +27,4 @@ class LeakCheckedTest : public testing::Test {
   LONG arraysBefore_ = 0;
 };
 
-}  // namespace platform_testing
+}  // namespace vardelon::testing

@@ -12,7 +12,7 @@
 
 #include "platform/automation.h"
 
-namespace platform_testing {
+namespace vardelon::testing {
 
 inline const std::string kRegHeader = "Windows Registry Editor Version 5.00\n\n";
 
@@ -21,7 +21,7 @@ class RegistryFiles {
   RegistryFiles() {
     static int next = 0;
     folder_ = std::filesystem::temp_directory_path() /
-              ("platform_tests_" + std::to_string(getpid()) + "_" + std::to_string(next++));
+              ("registry_files_" + std::to_string(getpid()) + "_" + std::to_string(next++));
     std::filesystem::create_directories(folder_);
     if (const char* previous = std::getenv(kAutomationRegistryVariable)) previous_ = previous;
   }
@@ -59,4 +59,4 @@ class RegistryFiles {
   std::optional<std::string> previous_;
 };
 
-}  // namespace platform_testing
+}  // namespace vardelon::testing

@@ -1,0 +1,15 @@
+// Plain VARIANTs for tests, owned by the caller.
+#pragma once
+
+#include <string_view>
+
+#include "platform/automation.h"
+
+namespace vardelon::testing {
+
+// A VARIANT whose bytes are all zero but its tag.
+VARIANT variantOf(VARTYPE tag);
+// A VT_BSTR holding a new BSTR of `text`, zero units kept; the caller clears it.
+VARIANT bstrVariantOf(std::u16string_view text);
+
+}  // namespace vardelon::testing
