@@ -17,9 +17,9 @@ void writeLine(const char* text, std::size_t length) {
 }  // namespace
 
 void reportDiagnostic(const char* format, ...) {
-  std::va_list arguments;
+  va_list arguments;
   va_start(arguments, format);
-  std::va_list again;
+  va_list again;
   va_copy(again, arguments);
 
   char line[256];
