@@ -23,15 +23,7 @@ set(methods
   setVariableValue:20 setVariableValues:20 setVariableChangeNotification:16
   uvoVariableNames:8 uvoVariableValue:12 uvoVariableValues:12)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
-                  ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command} failed (${result}):\n${output}")
-  endif()
-  set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/RunChecked.cmake)
 
 function(check_dll arch triple decorated)
   set(build ${BINARY_DIR}/windows-${arch})

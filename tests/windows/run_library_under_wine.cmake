@@ -20,14 +20,7 @@ get_filename_component(wine_dir ${WINE} DIRECTORY)
 # Wine takes its locale from the environment; the host expects US English.
 set(wine_env ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} WINEDEBUG=-all LC_ALL=C.UTF-8)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
-                  ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command} failed (${result}):\n${output}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/RunChecked.cmake)
 
 # run_host(<scenario> <host arguments>...): the host's lines go to
 # <scenario>.txt; its standard error must stay empty.
