@@ -41,21 +41,15 @@ void storeElement(VARTYPE type, double number, void* element) {
 }  // namespace
 
 VARIANT integer(LONG value) {
-  VARIANT variant = variantOf(VT_I4);
-  V_I4(&variant) = value;
-  return variant;
+  return vardelon::testing::i4VariantOf(value);
 }
 
 VARIANT real(double value) {
-  VARIANT variant = variantOf(VT_R8);
-  V_R8(&variant) = value;
-  return variant;
+  return vardelon::testing::r8VariantOf(value);
 }
 
 VARIANT boolean(bool value) {
-  VARIANT variant = variantOf(VT_BOOL);
-  V_BOOL(&variant) = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return variant;
+  return vardelon::testing::boolVariantOf(value ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 VARIANT text(std::u16string_view value) {

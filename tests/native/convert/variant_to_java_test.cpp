@@ -12,42 +12,6 @@
 namespace vardelon::testing {
 namespace {
 
-VARIANT i1(signed char value) {
-  VARIANT result = variantOf(VT_I1);
-  V_I1(&result) = static_cast<CHAR>(value);
-  return result;
-}
-
-VARIANT i2(SHORT value) {
-  VARIANT result = variantOf(VT_I2);
-  V_I2(&result) = value;
-  return result;
-}
-
-VARIANT i4(LONG value) {
-  VARIANT result = variantOf(VT_I4);
-  V_I4(&result) = value;
-  return result;
-}
-
-VARIANT r4(FLOAT value) {
-  VARIANT result = variantOf(VT_R4);
-  V_R4(&result) = value;
-  return result;
-}
-
-VARIANT r8(DOUBLE value) {
-  VARIANT result = variantOf(VT_R8);
-  V_R8(&result) = value;
-  return result;
-}
-
-VARIANT boolean(VARIANT_BOOL value) {
-  VARIANT result = variantOf(VT_BOOL);
-  V_BOOL(&result) = value;
-  return result;
-}
-
 // A conversion made while a JNI function fails, and the Java exception it
 // left pending.
 struct FailedResult {
@@ -84,26 +48,28 @@ struct ScalarCase {
 TEST_F(VariantToJavaTest, ScalarsBecomeWrappersAndStringsOfTheSameValue) {
   using namespace std::string_literals;
   const ScalarCase cases[] = {
-      {__LINE__, i4(7), "java.lang.Integer", u"7"},
-      {__LINE__, i4(INT32_MIN), "java.lang.Integer", u"-2147483648"},
-      {__LINE__, i2(static_cast<SHORT>(0xFFFF)), "java.lang.Short", u"-1"},
-      {__LINE__, i2(32767), "java.lang.Short", u"32767"},
-      {__LINE__, i1(static_cast<signed char>(0xFF)), "java.lang.Byte", u"-1"},
-      {__LINE__, i1(-128), "java.lang.Byte", u"-128"},
-      {__LINE__, i1(127), "java.lang.Byte", u"127"},
-      {__LINE__, r4(0.1f), "java.lang.Float", u"0.1"},
-      {__LINE__, r4(std::numeric_limits<float>::lowest()), "java.lang.Float", u"-3.4028235E38"},
-      {__LINE__, r4(std::numeric_limits<float>::denorm_min()), "java.lang.Float", u"1.4E-45"},
-      {__LINE__, r8(2.25), "java.lang.Double", u"2.25"},
-      {__LINE__, r8(0.1), "java.lang.Double", u"0.1"},
-      {__LINE__, r8(-1e300), "java.lang.Double", u"-1.0E300"},
-      {__LINE__, r8(-0.0), "java.lang.Double", u"-0.0"},
-      {__LINE__, boolean(0), "java.lang.Boolean", u"false"},
-      {__LINE__, boolean(VARIANT_TRUE), "java.lang.Boolean", u"true"},
-      {__LINE__, boolean(1), "java.lang.Boolean", u"true"},
-      {__LINE__, boolean(2), "java.lang.Boolean", u"true"},
-      {__LINE__, boolean(0x0100), "java.lang.Boolean", u"true"},  // only the high byte set
-      {__LINE__, boolean(static_cast<VARIANT_BOOL>(0x8000)), "java.lang.Boolean", u"true"},
+      {__LINE__, i4VariantOf(7), "java.lang.Integer", u"7"},
+      {__LINE__, i4VariantOf(INT32_MIN), "java.lang.Integer", u"-2147483648"},
+      {__LINE__, i2VariantOf(static_cast<SHORT>(0xFFFF)), "java.lang.Short", u"-1"},
+      {__LINE__, i2VariantOf(32767), "java.lang.Short", u"32767"},
+      {__LINE__, i1VariantOf(static_cast<signed char>(0xFF)), "java.lang.Byte", u"-1"},
+      {__LINE__, i1VariantOf(-128), "java.lang.Byte", u"-128"},
+      {__LINE__, i1VariantOf(127), "java.lang.Byte", u"127"},
+      {__LINE__, r4VariantOf(0.1f), "java.lang.Float", u"0.1"},
+      {__LINE__, r4VariantOf(std::numeric_limits<float>::lowest()), "java.lang.Float",
+       u"-3.4028235E38"},
+      {__LINE__, r4VariantOf(std::numeric_limits<float>::denorm_min()), "java.lang.Float",
+       u"1.4E-45"},
+      {__LINE__, r8VariantOf(2.25), "java.lang.Double", u"2.25"},
+      {__LINE__, r8VariantOf(0.1), "java.lang.Double", u"0.1"},
+      {__LINE__, r8VariantOf(-1e300), "java.lang.Double", u"-1.0E300"},
+      {__LINE__, r8VariantOf(-0.0), "java.lang.Double", u"-0.0"},
+      {__LINE__, boolVariantOf(0), "java.lang.Boolean", u"false"},
+      {__LINE__, boolVariantOf(VARIANT_TRUE), "java.lang.Boolean", u"true"},
+      {__LINE__, boolVariantOf(1), "java.lang.Boolean", u"true"},
+      {__LINE__, boolVariantOf(2), "java.lang.Boolean", u"true"},
+      {__LINE__, boolVariantOf(0x0100), "java.lang.Boolean", u"true"},  // only the high byte set
+      {__LINE__, boolVariantOf(static_cast<VARIANT_BOOL>(0x8000)), "java.lang.Boolean", u"true"},
       {__LINE__, keep(bstrVariantOf(u"abc")), "java.lang.String", u"abc"},
       {__LINE__, keep(bstrVariantOf(u"a\0c"s)), "java.lang.String", u"a\0c"s},
       {__LINE__, keep(bstrVariantOf(u"\U0001F600!")), "java.lang.String", u"\U0001F600!"},
@@ -283,9 +249,9 @@ TEST_F(VariantToJavaTest, GivesNullWithTheJavaErrorPendingWhenTheJvmCannotAlloca
   SAFEARRAY* matrix = safeArray<double>(VT_R8, {{0, 2}, {0, 3}}, {1, 2, 3, 4, 5, 6});
   const VARIANT doubles = arrayVariant(VT_ARRAY | VT_R8, matrix);
   const JniFailureCase cases[] = {
-      {__LINE__, toJavaFailing<&JNINativeInterface_::FindClass>(0, r8(2.5)), 1},
-      {__LINE__, toJavaFailing<&JNINativeInterface_::GetMethodID>(0, r8(2.5)), 1},
-      {__LINE__, toJavaFailing<&JNINativeInterface_::NewObjectV>(0, r8(2.5)), 1},
+      {__LINE__, toJavaFailing<&JNINativeInterface_::FindClass>(0, r8VariantOf(2.5)), 1},
+      {__LINE__, toJavaFailing<&JNINativeInterface_::GetMethodID>(0, r8VariantOf(2.5)), 1},
+      {__LINE__, toJavaFailing<&JNINativeInterface_::NewObjectV>(0, r8VariantOf(2.5)), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::NewString>(0, keep(bstrVariantOf(u"abc"))), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::FindClass>(0, doubles), 1},
       {__LINE__, toJavaFailing<&JNINativeInterface_::NewObjectArray>(0, doubles), 1},
