@@ -385,6 +385,21 @@ void fillException(EXCEPINFO& record, const ExceptionTexts& texts, HRESULT resul
   record.scode = result;
 }
 
+// Arguments come last-first: the member's argument i is rgvarg[cArgs - 1 - i].
+void changeReferenced(const DISPPARAMS* parameters, const ReferencedChange& change) {
+  const bool present =
+      parameters != nullptr && parameters->rgvarg != nullptr && change.argument < parameters->cArgs;
+  VARIANTARG* argument =
+      present ? &parameters->rgvarg[parameters->cArgs - 1 - change.argument] : nullptr;
+  if (argument == nullptr || argument->vt != (VT_BYREF | VT_VARIANT) ||
+      argument->pvarVal == nullptr) {
+    ADD_FAILURE() << "argument " << change.argument << " designates no VARIANT to change";
+    return;
+  }
+  VariantClear(argument->pvarVal);
+  VariantCopy(argument->pvarVal, change.replacement.get());
+}
+
 }  // namespace
 
 HRESULT ScriptedServer::invoke(std::size_t object, DISPID dispId, REFIID riid, LCID locale,
@@ -420,6 +435,7 @@ HRESULT ScriptedServer::invoke(std::size_t object, DISPID dispId, REFIID riid, L
       reply = scripted->second;
     }
   }
+  for (const ReferencedChange& change : reply.changes) changeReferenced(parameters, change);
   if (result != nullptr && reply.value.type() != VT_EMPTY) VariantCopy(result, reply.value.get());
   if (exception != nullptr && reply.exception) {
     fillException(*exception, *reply.exception, reply.result);

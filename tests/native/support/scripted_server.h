@@ -76,17 +76,35 @@ struct ExceptionTexts {
   std::u16string helpFile;
 };
 
+// What the server does, once the call is recorded, to the VARIANT that a
+// VT_BYREF|VT_VARIANT argument designates, as COM lets a server do with an
+// in/out argument: it clears the old value (VariantClear) and stores a copy
+// of `replacement`, which the caller then owns; a VT_EMPTY replacement only
+// empties it. An argument that is not VT_BYREF|VT_VARIANT fails the test.
+struct ReferencedChange {
+  std::size_t argument = 0;  // in the member's order, as RecordedCall::arguments
+  OwnedVariant replacement;
+};
+
 // What a member answers to every call: `value` is copied into *result when
 // the caller gave one and it is not VT_EMPTY; `exception` becomes new BSTRs
-// in the exception record when the caller gave one.
+// in the exception record when the caller gave one; each of `changes` is
+// made to its by-reference argument, whatever `result`.
+//   server.answer(member, Answer{S_OK, values}.replaceReferenced(1, textVariant(u"x")));
 struct Answer {
   Answer(HRESULT result = S_OK, OwnedVariant value = {},
          std::optional<ExceptionTexts> exception = std::nullopt)
       : result(result), value(std::move(value)), exception(std::move(exception)) {}
 
+  Answer& replaceReferenced(std::size_t argument, OwnedVariant replacement) {
+    changes.push_back({argument, std::move(replacement)});
+    return *this;
+  }
+
   HRESULT result;
   OwnedVariant value;
   std::optional<ExceptionTexts> exception;
+  std::vector<ReferencedChange> changes;
 };
 
 struct RecordedArgument {

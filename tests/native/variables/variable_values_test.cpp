@@ -14,16 +14,17 @@ struct ValuesTwin {
   const char* method;
   std::function<jobjectArray(JNIEnv*, jintArray)> call;
   ServerMember member;
-  std::string sentBefore;  // the call's text up to the vector of numbers
+  std::string sentBefore;       // the call's text up to the vector of numbers
+  std::size_t numbersArgument;  // its position among the arguments
 };
 
 const ValuesTwin kTwins[] = {
     {"variableValues",
      [](JNIEnv* e, jintArray numbers) { return VL(variableValues)(e, nullptr, 4, numbers); },
-     ServerMember::GetVariableValues, "GetVariableValues METHOD 0x400 (I4 4, "},
+     ServerMember::GetVariableValues, "GetVariableValues METHOD 0x400 (I4 4, ", 1},
     {"uvoVariableValues",
      [](JNIEnv* e, jintArray numbers) { return VL(uvoVariableValues)(e, nullptr, numbers); },
-     ServerMember::GetUVOVariableValues, "GetUVOVariableValues METHOD 0x400 ("},
+     ServerMember::GetUVOVariableValues, "GetUVOVariableValues METHOD 0x400 (", 0},
 };
 
 class VariableValuesTest : public VariablesTest {
@@ -184,6 +185,38 @@ TEST_F(VariableValuesTest, TheNumbersAreOnlyRead) {
   for (const RecordedCall& call : calls) {
     EXPECT_EQ(argumentText(call.arguments.back()),
               "BYREF ARRAY I4 [0:4] {-2147483648, -1, 0, 2147483647}");
+  }
+}
+
+// The server may replace the vector it was lent, before or as it fails: the
+// library frees whatever the vector then holds, and nothing else changes.
+TEST_F(VariableValuesTest, AVectorTheServerReplacedIsFreedAsItIsLeft) {
+  for (const ValuesTwin& twin : kTwins) {
+    for (const HRESULT outcome : {S_OK, E_FAIL}) {
+      for (const VectorReplacement& row : vectorReplacements()) {
+        SCOPED_TRACE(::testing::Message() << twin.method << " answered " << std::hex << outcome
+                                          << ", replaced by " << row.name);
+        const std::pair<LONG, LONG> live = liveBeyondStart();
+        server.answer(
+            twin.member,
+            Answer{outcome, valuesFrom(0, {intVariant(1), textVariant(u"x")})}.replaceReferenced(
+                twin.numbersArgument, row.value));
+        jintArray numbers = newInts({3, 1, 2});
+
+        std::string written;
+        EXPECT_EQ(
+            values(twin, numbers, &written),
+            (std::vector<std::string>{"java.lang.Integer 1", R"(java.lang.String "x")", "null"}));
+
+        EXPECT_EQ(written, kOutOfRange);
+        EXPECT_EQ(intsOf(numbers), (std::vector<jint>{3, 1, 2}));
+        EXPECT_EQ(
+            callTexts(server),
+            std::vector<std::string>{twin.sentBefore + "BYREF ARRAY I4 [0:3] {3, 1, 2}) result"});
+        server.reset();
+        EXPECT_EQ(liveBeyondStart(), live) << "BSTRs or SAFEARRAYs leaked or freed twice";
+      }
+    }
   }
 }
 

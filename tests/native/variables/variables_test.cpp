@@ -2,6 +2,19 @@
 
 namespace vardelon::testing {
 
+std::vector<VectorReplacement> vectorReplacements() {
+  return {
+      {"numbers", arrayVariant(VT_ARRAY | VT_I4, intVector(0, {7, 8, 9, 10}))},
+      {"names", arrayVariant(VT_ARRAY | VT_BSTR, bstrVector(0, {u"a", u"b"}))},
+      {"values", arrayVariant(VT_ARRAY | VT_VARIANT,
+                              variantVector(0, {textVariant(u"x"), realVariant(1.5)}))},
+      {"a matrix", arrayVariant(VT_ARRAY | VT_R8, realMatrix(2, 1, {1, 2}))},
+      {"an array tag with no array", arrayVariant(VT_ARRAY | VT_I4, nullptr)},
+      {"nothing", {}},
+      {"text", textVariant(u"replaced")},
+  };
+}
+
 jintArray VariablesTest::newInts(std::initializer_list<jint> values) {
   jintArray array = env()->NewIntArray(static_cast<jsize>(values.size()));
   env()->SetIntArrayRegion(array, 0, static_cast<jsize>(values.size()), values.begin());

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "answers.h"
@@ -15,6 +16,15 @@
 #include "server_test.h"
 
 namespace vardelon::testing {
+
+// What a server may leave in a vector the library lent it by reference:
+// another array of the same or another type, an array tag with no array,
+// nothing, or text. Built anew for each use, as the values hold arrays.
+struct VectorReplacement {
+  const char* name;
+  OwnedVariant value;
+};
+std::vector<VectorReplacement> vectorReplacements();
 
 class VariablesTest : public ServerTest {
  public:
@@ -37,6 +47,10 @@ class VariablesTest : public ServerTest {
 
   // Each element as javaText shows it; {"null"} for no array at all.
   std::vector<std::string> elementTexts(jobjectArray array);
+
+  // BSTRs and SAFEARRAYs alive beyond those the test found, to check that
+  // one row of a table leaves none behind and frees none twice.
+  std::pair<LONG, LONG> liveBeyondStart() const { return {newBstrs(), newArrays()}; }
 
  protected:
   void SetUp() override {

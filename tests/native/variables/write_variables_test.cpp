@@ -3,6 +3,7 @@
 // written.
 #include <climits>
 #include <functional>
+#include <utility>
 
 #include "variables_test.h"
 
@@ -210,6 +211,47 @@ TEST_F(SetVariableValuesTest, TheNumbersAreOnlyReadAndGivenBackFirst) {
   EXPECT_EQ(seen,
             (std::vector<std::string>{"ReleaseIntArrayElements JNI_ABORT", "GetStringChars"}));
   EXPECT_EQ(intsOf(numbers), (std::vector<jint>{4, 5}));
+}
+
+// The server may replace either vector it was lent, or both, before or as it
+// fails: the library frees whatever each then holds, and nothing else changes.
+TEST_F(SetVariableValuesTest, VectorsTheServerReplacedAreFreedAsTheyAreLeft) {
+  const struct {
+    HRESULT answer;
+    std::string written;
+  } outcomes[] = {{S_OK, "Unrecognized Java object class\n"},
+                  {E_FAIL, "Unrecognized Java object class\nInvoke error 0x80004005\n"}};
+  const struct {
+    const char* name;
+    std::vector<std::size_t> arguments;
+  } vectors[] = {{"numbers", {1}}, {"values", {2}}, {"both", {1, 2}}};
+  for (const auto& outcome : outcomes) {
+    for (const auto& vector : vectors) {
+      for (const VectorReplacement& row : vectorReplacements()) {
+        SCOPED_TRACE(::testing::Message() << "answered " << std::hex << outcome.answer << ", "
+                                          << vector.name << " replaced by " << row.name);
+        const std::pair<LONG, LONG> live = liveBeyondStart();
+        Answer answer{outcome.answer};
+        for (const std::size_t argument : vector.arguments) {
+          answer.replaceReferenced(argument, row.value);
+        }
+        server.answer(ServerMember::SetVariableValues, std::move(answer));
+        jintArray numbers = newInts({4, 5});
+        jobjectArray values = newObjects({newString(u"a"), newLong(6)});
+
+        EXPECT_EQ(setValues(numbers, values), outcome.written);
+
+        EXPECT_EQ(intsOf(numbers), (std::vector<jint>{4, 5}));
+        EXPECT_EQ(elementTexts(values),
+                  (std::vector<std::string>{R"(java.lang.String "a")", "java.lang.Long 6"}));
+        EXPECT_EQ(callTexts(server),
+                  std::vector<std::string>{
+                      sent("ARRAY I4 [0:2] {4, 5}", R"(ARRAY VARIANT [0:2] {BSTR "a", EMPTY})")});
+        server.reset();
+        EXPECT_EQ(liveBeyondStart(), live) << "BSTRs or SAFEARRAYs leaked or freed twice";
+      }
+    }
+  }
 }
 
 TEST_F(SetVariableValuesTest, ANullListMakesNoCallAndConvertsNothing) {
