@@ -1,7 +1,7 @@
 # What both MinGW-w64 toolchain files share; they set VARDELON_MINGW_TRIPLE
-# and VARDELON_MINGW_PROCESSOR first. Only the VardelonLink DLL and the jar are
-# built for Windows: there the system's ole32 and oleaut32 stand in for the
-# portable automation layer, and the simulator is not built.
+# and VARDELON_MINGW_PROCESSOR first. The VardelonLink DLL, the simulator DLL
+# and the jar are built for Windows: there the system's ole32 and oleaut32 stand
+# in for the portable automation layer.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${VARDELON_MINGW_PROCESSOR})
 

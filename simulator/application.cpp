@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/utf.h"
+#include "ole_text.h"
 #include "script.h"
 
 namespace vardelon::simulator {
@@ -31,16 +31,16 @@ Value boolean(bool flag) {
   return Value::adopt(variant);
 }
 
-std::u16string_view windowStateName(WindowState state) {
+OleStringView windowStateName(WindowState state) {
   switch (state) {
     case WindowState::maximized:
-      return u"maximized";
+      return OLESTR("maximized");
     case WindowState::minimized:
-      return u"minimized";
+      return OLESTR("minimized");
     case WindowState::normal:
       break;
   }
-  return u"normal";
+  return OLESTR("normal");
 }
 
 const VariableTable kNoVariables;
@@ -108,24 +108,24 @@ const VariableTable& Application::instance(LONG number) const {
   return found == instances_.end() ? kNoVariables : found->second;
 }
 
-void Application::requestChangeNotification(LONG instance, std::u16string_view name) {
-  notifications_.push_back({instance, std::u16string(name)});
+void Application::requestChangeNotification(LONG instance, OleStringView name) {
+  notifications_.push_back({instance, OleString(name)});
   publishState();
 }
 
 void Application::publishState() {
-  engine_.set(u"WindowState", Value::text(windowStateName(windowState_)));
-  engine_.set(u"Visible", boolean(visible_));
-  std::u16string requests;
+  engine_.set(OLESTR("WindowState"), Value::text(windowStateName(windowState_)));
+  engine_.set(OLESTR("Visible"), boolean(visible_));
+  OleString requests;
   for (const ChangeNotification& request : notifications_) {
     requests +=
-        automation::utf8ToUtf16(std::to_string(request.instance)) + u" " + request.name + u"\n";
+        toOleString(std::to_string(request.instance)) + OLESTR(" ") + request.name + OLESTR("\n");
   }
-  engine_.set(u"ChangeNotifications", Value::text(requests));
+  engine_.set(OLESTR("ChangeNotifications"), Value::text(requests));
 }
 
 void Application::setLastError(std::string_view error) {
-  engine_.set(u"LastError", Value::text(automation::utf8ToUtf16(error)));
+  engine_.set(OLESTR("LastError"), Value::text(toOleString(error)));
 }
 
 }  // namespace vardelon::simulator

@@ -11,12 +11,13 @@
 
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ole_text.h"
 #include "platform/automation.h"
+#include "recursive_lock.h"
 #include "variable_table.h"
 
 namespace vardelon::simulator {
@@ -30,14 +31,14 @@ enum class WindowState { normal, maximized, minimized };
 
 struct ChangeNotification {
   LONG instance;
-  std::u16string name;
+  OleString name;
 };
 
 class Application {
  public:
   Application();
 
-  static constexpr std::u16string_view version() { return u"Vardelon Simulator 1.0"; }
+  static constexpr OleStringView version() { return OLESTR("Vardelon Simulator 1.0"); }
 
   // Scripts run whole or not at all: a text with a fault changes no variable
   // and answers E_INVALIDARG, with the fault in "LastError".
@@ -58,7 +59,7 @@ class Application {
   VariableTable& instance(LONG number) { return instances_[number]; }
   const VariableTable& engine() const { return engine_; }
 
-  void requestChangeNotification(LONG instance, std::u16string_view name);
+  void requestChangeNotification(LONG instance, OleStringView name);
   const std::vector<ChangeNotification>& changeNotifications() const { return notifications_; }
 
   WindowState windowState() const { return windowState_; }
@@ -66,7 +67,7 @@ class Application {
 
   // Held by whoever calls into the application from a COM call, since
   // clients may call from several threads.
-  std::mutex& mutex() { return mutex_; }
+  RecursiveLock& mutex() { return mutex_; }
 
  private:
   HRESULT runFile(const std::filesystem::path& file);
@@ -80,7 +81,7 @@ class Application {
   WindowState windowState_ = WindowState::normal;
   bool visible_ = false;
   bool running_ = true;
-  std::mutex mutex_;
+  RecursiveLock mutex_;
 };
 
 }  // namespace vardelon::simulator

@@ -12,7 +12,7 @@ HRESULT Arguments::mismatch(UINT position) const {
 HRESULT Arguments::coerced(UINT position, VARTYPE type, VARIANT* value) const {
   const VARIANT& source = at(position);
   if (V_ISBYREF(&source) || V_ISARRAY(&source)) return mismatch(position);
-  if (FAILED(VariantChangeType(value, &source, 0, type))) return mismatch(position);
+  if (FAILED(VariantChangeType(value, copySource(source), 0, type))) return mismatch(position);
   return S_OK;
 }
 
@@ -23,7 +23,7 @@ HRESULT Arguments::integer(UINT position, LONG* value) const {
   return hr;
 }
 
-HRESULT Arguments::text(UINT position, std::u16string* value) const {
+HRESULT Arguments::text(UINT position, OleString* value) const {
   unique_variant text;
   const HRESULT hr = coerced(position, VT_BSTR, text.get());
   if (SUCCEEDED(hr)) value->assign(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get())));

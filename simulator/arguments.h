@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ole_text.h"
 #include "platform/automation.h"
 #include "value.h"
 
@@ -19,7 +20,7 @@ class Arguments {
       : params_(params), argumentError_(argumentError) {}
 
   HRESULT integer(UINT position, LONG* value) const;
-  HRESULT text(UINT position, std::u16string* value) const;
+  HRESULT text(UINT position, OleString* value) const;
   // Any value that can be stored: not by reference, not an interface.
   HRESULT storable(UINT position, const VARIANT** value) const;
   // A one-dimensional array of VT_I4, or of VT_VARIANT: held by value

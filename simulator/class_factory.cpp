@@ -1,5 +1,6 @@
 #include "class_factory.h"
 
+#include <mutex>
 #include <new>
 
 #include "server_object.h"
@@ -44,6 +45,17 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
+}
+
+HRESULT ClassFactory::LockServer(BOOL lock) {
+  std::scoped_lock guard(mutex_);
+  locks_ += lock ? 1 : -1;
+  return S_OK;
+}
+
+bool ClassFactory::inUse() {
+  std::scoped_lock lock(mutex_);
+  return !application_.expired() || locks_ > 0;
 }
 
 }  // namespace vardelon::simulator

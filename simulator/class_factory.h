@@ -5,10 +5,10 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 
 #include "application.h"
 #include "platform/automation.h"
+#include "recursive_lock.h"
 
 namespace vardelon::simulator {
 
@@ -22,7 +22,11 @@ class ClassFactory final : public IClassFactory {
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+  // True while a client holds a server object or a lock on the server, when
+  // the module must stay loaded.
+  bool inUse();
 
  private:
   ClassFactory() = default;
@@ -30,8 +34,9 @@ class ClassFactory final : public IClassFactory {
 
   std::shared_ptr<Application> runningApplication();
 
-  std::mutex mutex_;
+  RecursiveLock mutex_;
   std::weak_ptr<Application> application_;
+  LONG locks_ = 0;
 };
 
 }  // namespace vardelon::simulator

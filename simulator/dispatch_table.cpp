@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/utf.h"
+#include "ole_text.h"
 #include "results.h"
 
 namespace vardelon::simulator {
@@ -21,16 +21,16 @@ HRESULT all(Reads... reads) {
 }
 
 HRESULT execute(Application& application, const Arguments& arguments, VARIANT*) {
-  std::u16string script;
+  OleString script;
   return all([&] { return arguments.text(0, &script); },
-             [&] { return application.execute(automation::utf16ToUtf8(script)); });
+             [&] { return application.execute(toUtf8(script)); });
 }
 
 HRESULT open(Application& application, const Arguments& arguments, VARIANT* result) {
-  std::u16string file;
+  OleString file;
   LONG document = 0;
   return all([&] { return arguments.text(0, &file); },
-             [&] { return application.open(automation::utf16ToUtf8(file), &document); },
+             [&] { return application.open(toUtf8(file), &document); },
              [&] { return putInteger(document, result); });
 }
 
@@ -69,7 +69,7 @@ HRESULT getVariableNames(Application& application, const Arguments& arguments, V
 HRESULT getVariableValueByName(Application& application, const Arguments& arguments,
                                VARIANT* result) {
   LONG instance = 0;
-  std::u16string name;
+  OleString name;
   return all(
       [&] { return arguments.integer(0, &instance); }, [&] { return arguments.text(1, &name); },
       [&] { return putValue(std::as_const(application).instance(instance).find(name), result); });
@@ -86,7 +86,7 @@ HRESULT getVariableValues(Application& application, const Arguments& arguments, 
 
 HRESULT setVariableValueByName(Application& application, const Arguments& arguments, VARIANT*) {
   LONG instance = 0;
-  std::u16string name;
+  OleString name;
   const VARIANT* value = nullptr;
   return all([&] { return arguments.integer(0, &instance); },
              [&] { return arguments.text(1, &name); },
@@ -122,7 +122,7 @@ HRESULT setVariableValues(Application& application, const Arguments& arguments, 
 
 HRESULT setVarChangeNotification(Application& application, const Arguments& arguments, VARIANT*) {
   LONG instance = 0;
-  std::u16string name;
+  OleString name;
   return all([&] { return arguments.integer(0, &instance); },
              [&] { return arguments.text(1, &name); },
              [&] {
@@ -144,7 +144,7 @@ HRESULT getUvoVariableValues(Application& application, const Arguments& argument
 
 HRESULT getUvoVariableValueByName(Application& application, const Arguments& arguments,
                                   VARIANT* result) {
-  std::u16string name;
+  OleString name;
   return all([&] { return arguments.text(0, &name); },
              [&] { return putValue(application.engine().find(name), result); });
 }
@@ -154,33 +154,33 @@ constexpr WORD M = DISPATCH_METHOD;
 constexpr WORD G = DISPATCH_PROPERTYGET;
 
 constexpr std::array<Member, 18> kMembers{{
-    {u"Execute", kFirstId + 0, M, 1, execute},
-    {u"Open", kFirstId + 1, M, 1, open},
-    {u"Reload", kFirstId + 2, M, 1, reload},
-    {u"MaximizeMainWindow", kFirstId + 3, M, 0, setWindowState<WindowState::maximized>},
-    {u"MinimizeMainWindow", kFirstId + 4, M, 0, setWindowState<WindowState::minimized>},
-    {u"RestoreMainWindow", kFirstId + 5, M, 0, setWindowState<WindowState::normal>},
-    {u"Show", kFirstId + 6, M, 0, show},
-    {u"Quit", kFirstId + 7, M, 0, quit},
-    {u"Version", kFirstId + 8, G, 0, version},
-    {u"GetVariableNames", kFirstId + 9, M, 1, getVariableNames},
-    {u"GetVariableValueByName", kFirstId + 10, M, 2, getVariableValueByName},
-    {u"GetVariableValues", kFirstId + 11, M, 2, getVariableValues},
-    {u"SetVariableValueByName", kFirstId + 12, M, 3, setVariableValueByName},
-    {u"SetVariableValues", kFirstId + 13, M, 3, setVariableValues},
-    {u"SetVarChangeNotification", kFirstId + 14, M, 2, setVarChangeNotification},
-    {u"GetUVOVariableNames", kFirstId + 15, M, 0, getUvoVariableNames},
-    {u"GetUVOVariableValues", kFirstId + 16, M, 1, getUvoVariableValues},
-    {u"GetUVOVariableValueByName", kFirstId + 17, M, 1, getUvoVariableValueByName},
+    {OLESTR("Execute"), kFirstId + 0, M, 1, execute},
+    {OLESTR("Open"), kFirstId + 1, M, 1, open},
+    {OLESTR("Reload"), kFirstId + 2, M, 1, reload},
+    {OLESTR("MaximizeMainWindow"), kFirstId + 3, M, 0, setWindowState<WindowState::maximized>},
+    {OLESTR("MinimizeMainWindow"), kFirstId + 4, M, 0, setWindowState<WindowState::minimized>},
+    {OLESTR("RestoreMainWindow"), kFirstId + 5, M, 0, setWindowState<WindowState::normal>},
+    {OLESTR("Show"), kFirstId + 6, M, 0, show},
+    {OLESTR("Quit"), kFirstId + 7, M, 0, quit},
+    {OLESTR("Version"), kFirstId + 8, G, 0, version},
+    {OLESTR("GetVariableNames"), kFirstId + 9, M, 1, getVariableNames},
+    {OLESTR("GetVariableValueByName"), kFirstId + 10, M, 2, getVariableValueByName},
+    {OLESTR("GetVariableValues"), kFirstId + 11, M, 2, getVariableValues},
+    {OLESTR("SetVariableValueByName"), kFirstId + 12, M, 3, setVariableValueByName},
+    {OLESTR("SetVariableValues"), kFirstId + 13, M, 3, setVariableValues},
+    {OLESTR("SetVarChangeNotification"), kFirstId + 14, M, 2, setVarChangeNotification},
+    {OLESTR("GetUVOVariableNames"), kFirstId + 15, M, 0, getUvoVariableNames},
+    {OLESTR("GetUVOVariableValues"), kFirstId + 16, M, 1, getUvoVariableValues},
+    {OLESTR("GetUVOVariableValueByName"), kFirstId + 17, M, 1, getUvoVariableValueByName},
 }};
 
-char16_t foldCase(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+OLECHAR foldCase(OLECHAR c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<OLECHAR>(c - 'A' + 'a') : c;
 }
 
-bool sameName(std::u16string_view a, std::u16string_view b) {
+bool sameName(OleStringView a, OleStringView b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
+                    [](OLECHAR x, OLECHAR y) { return foldCase(x) == foldCase(y); });
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ std::span<const Member> serverMembers() {
   return kMembers;
 }
 
-const Member* findMember(std::u16string_view name) {
+const Member* findMember(OleStringView name) {
   auto found = std::find_if(kMembers.begin(), kMembers.end(),
                             [name](const Member& member) { return sameName(member.name, name); });
   return found == kMembers.end() ? nullptr : &*found;

@@ -7,6 +7,7 @@
 
 #include "application.h"
 #include "arguments.h"
+#include "ole_text.h"
 #include "platform/automation.h"
 
 namespace vardelon::simulator {
@@ -16,7 +17,7 @@ using MemberAction = HRESULT (*)(Application& application, const Arguments& argu
                                  VARIANT* result);
 
 struct Member {
-  std::u16string_view name;
+  OleStringView name;
   DISPID id;
   WORD invokeKind;  // DISPATCH_METHOD, or DISPATCH_PROPERTYGET for "Version"
   UINT argumentCount;
@@ -27,7 +28,7 @@ std::span<const Member> serverMembers();
 
 // Names compare without regard to case, as OLE Automation's do. Null when
 // there is no such member.
-const Member* findMember(std::u16string_view name);
+const Member* findMember(OleStringView name);
 const Member* findMember(DISPID id);
 
 }  // namespace vardelon::simulator

@@ -36,7 +36,7 @@ HRESULT putInteger(LONG number, VARIANT* result) {
   return S_OK;
 }
 
-HRESULT putText(std::u16string_view text, VARIANT* result) {
+HRESULT putText(OleStringView text, VARIANT* result) {
   if (result == nullptr) return S_OK;
   return Value::text(text).copyTo(result);
 }
@@ -48,7 +48,7 @@ HRESULT putValue(const Value* value, VARIANT* result) {
 }
 
 HRESULT putNames(const VariableTable& table, VARIANT* result) {
-  const std::vector<std::u16string> names = table.names();
+  const std::vector<OleString> names = table.names();
   return putVector<BSTR>(VT_BSTR, names.size(), result, [&](std::size_t i, BSTR& element) {
     element = SysAllocStringLen(names[i].data(), static_cast<UINT>(names[i].size()));
     return element == nullptr ? E_OUTOFMEMORY : S_OK;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ole_text.h"
 #include "platform/automation.h"
 #include "value.h"
 #include "variable_table.h"
@@ -12,7 +13,7 @@
 namespace vardelon::simulator {
 
 HRESULT putInteger(LONG number, VARIANT* result);
-HRESULT putText(std::u16string_view text, VARIANT* result);
+HRESULT putText(OleStringView text, VARIANT* result);
 // A copy of the value; DISP_E_UNKNOWNNAME when there is none.
 HRESULT putValue(const Value* value, VARIANT* result);
 // VT_ARRAY|VT_BSTR: one dimension, lower bound 0, the names in number order.

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/utf.h"
+#include "ole_text.h"
 
 namespace vardelon::simulator {
 
@@ -65,10 +65,10 @@ class LineReader {
     return *number;
   }
 
-  std::u16string name() {
+  OleString name() {
     std::string_view token = word();
     if (token.empty()) throw LineError{"expected a variable name"};
-    return automation::utf8ToUtf16(token);
+    return toOleString(token);
   }
 
   Value value() {
@@ -116,7 +116,7 @@ class LineReader {
   Value text() {
     const std::size_t closing = rest_.find_last_of('"');
     if (closing == 0) throw LineError{"text without its closing '\"'"};
-    Value value = Value::text(automation::utf8ToUtf16(rest_.substr(1, closing - 1)));
+    Value value = Value::text(toOleString(rest_.substr(1, closing - 1)));
     rest_.remove_prefix(closing + 1);
     return value;
   }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ole_text.h"
 #include "platform/automation.h"
 #include "value.h"
 
@@ -25,7 +26,7 @@ struct Command {
 
   Target target = Target::instance;
   LONG instance = 0;  // only for Target::instance
-  std::u16string name;
+  OleString name;
   Value value;
 };
 

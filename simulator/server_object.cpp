@@ -47,7 +47,7 @@ HRESULT ServerObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LC
   }
   // Names after the first would be parameter names, and no member has any.
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  const Member* member = findMember(std::u16string_view(names[0]));
+  const Member* member = findMember(OleStringView(names[0]));
   if (member == nullptr) return DISP_E_UNKNOWNNAME;
   ids[0] = member->id;
   return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;

@@ -31,7 +31,7 @@ Value Value::adopt(const VARIANT& owned) {
   return value;
 }
 
-Value Value::text(std::u16string_view text) {
+Value Value::text(OleStringView text) {
   VARIANT variant;
   VariantInit(&variant);
   V_VT(&variant) = VT_BSTR;
@@ -42,7 +42,7 @@ Value Value::text(std::u16string_view text) {
 HRESULT Value::assign(const VARIANT& source) {
   VARIANT copy;
   VariantInit(&copy);
-  const HRESULT hr = VariantCopy(&copy, &source);
+  const HRESULT hr = VariantCopy(&copy, copySource(source));
   if (FAILED(hr)) return hr;
   *this = adopt(copy);
   return S_OK;
@@ -50,7 +50,7 @@ HRESULT Value::assign(const VARIANT& source) {
 
 HRESULT Value::copyTo(VARIANT* destination) const {
   VariantInit(destination);
-  return VariantCopy(destination, &value_);
+  return VariantCopy(destination, copySource(value_));
 }
 
 }  // namespace vardelon::simulator

@@ -4,9 +4,16 @@
 
 #include <string_view>
 
+#include "ole_text.h"
 #include "platform/automation.h"
 
 namespace vardelon::simulator {
+
+// The source of VariantCopy or VariantChangeType, which read it only, though
+// Windows declares it non-const.
+inline VARIANT* copySource(const VARIANT& source) {
+  return const_cast<VARIANT*>(&source);
+}
 
 class Value {
  public:
@@ -19,7 +26,7 @@ class Value {
 
   // Takes over `owned`, which the caller must not clear afterwards.
   static Value adopt(const VARIANT& owned);
-  static Value text(std::u16string_view text);
+  static Value text(OleStringView text);
 
   // Replaces the content by a deep copy of `source`; on failure the value
   // keeps what it held.

@@ -4,13 +4,13 @@
 
 namespace vardelon::simulator {
 
-LONG VariableTable::numberOf(std::u16string_view name) const {
+LONG VariableTable::numberOf(OleStringView name) const {
   auto found = std::find_if(variables_.begin(), variables_.end(),
                             [name](const Variable& variable) { return variable.name == name; });
   return found == variables_.end() ? -1 : static_cast<LONG>(found - variables_.begin());
 }
 
-const Value* VariableTable::find(std::u16string_view name) const {
+const Value* VariableTable::find(OleStringView name) const {
   return find(numberOf(name));
 }
 
@@ -19,19 +19,19 @@ const Value* VariableTable::find(LONG number) const {
   return &variables_[number].value;
 }
 
-HRESULT VariableTable::set(std::u16string_view name, const VARIANT& value) {
+HRESULT VariableTable::set(OleStringView name, const VARIANT& value) {
   Value copy;
   const HRESULT hr = copy.assign(value);
   if (SUCCEEDED(hr)) set(name, std::move(copy));
   return hr;
 }
 
-void VariableTable::set(std::u16string_view name, Value value) {
+void VariableTable::set(OleStringView name, Value value) {
   const LONG number = numberOf(name);
   if (number >= 0) {
     variables_[number].value = std::move(value);
   } else {
-    variables_.push_back({std::u16string(name), std::move(value)});
+    variables_.push_back({OleString(name), std::move(value)});
   }
 }
 
@@ -40,8 +40,8 @@ HRESULT VariableTable::set(LONG number, const VARIANT& value) {
   return variables_[number].value.assign(value);
 }
 
-std::vector<std::u16string> VariableTable::names() const {
-  std::vector<std::u16string> names;
+std::vector<OleString> VariableTable::names() const {
+  std::vector<OleString> names;
   names.reserve(variables_.size());
   for (const Variable& variable : variables_) names.push_back(variable.name);
   return names;

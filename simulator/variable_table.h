@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ole_text.h"
 #include "platform/automation.h"
 #include "value.h"
 
@@ -15,26 +16,26 @@ namespace vardelon::simulator {
 class VariableTable {
  public:
   // Null when there is no such variable.
-  const Value* find(std::u16string_view name) const;
+  const Value* find(OleStringView name) const;
   const Value* find(LONG number) const;
 
   // Stores a deep copy under `name`, adding the variable when it is new.
-  HRESULT set(std::u16string_view name, const VARIANT& value);
-  void set(std::u16string_view name, Value value);
+  HRESULT set(OleStringView name, const VARIANT& value);
+  void set(OleStringView name, Value value);
   // Replaces the value of an existing variable; DISP_E_BADINDEX otherwise.
   HRESULT set(LONG number, const VARIANT& value);
 
-  std::vector<std::u16string> names() const;
+  std::vector<OleString> names() const;
   std::size_t size() const { return variables_.size(); }
 
  private:
   struct Variable {
-    std::u16string name;
+    OleString name;
     Value value;
   };
 
   // The variable's number, or -1.
-  LONG numberOf(std::u16string_view name) const;
+  LONG numberOf(OleStringView name) const;
 
   std::vector<Variable> variables_;
 };

@@ -1,5 +1,6 @@
 // The server as a client sees it: activated by ProgID through the
 // registration file the build writes, and called through IDispatch.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -517,6 +518,39 @@ TEST(ClassObject, MakesServersForItsOwnClassOnly) {
   EXPECT_EQ(CoGetClassObject(other, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                              reinterpret_cast<void**>(&factory)),
             REGDB_E_CLASSNOTREG);
+  CoUninitialize();
+}
+
+// DllCanUnloadNow of the module that class activation loaded.
+HRESULT loadedModuleCanUnloadNow() {
+  void* module = dlopen("libvardelon_simulator.so", RTLD_NOW | RTLD_NOLOAD);
+  if (module == nullptr) return E_UNEXPECTED;
+  using CanUnloadNow = HRESULT (*)();
+  const auto canUnloadNow = reinterpret_cast<CanUnloadNow>(dlsym(module, "DllCanUnloadNow"));
+  const HRESULT hr = canUnloadNow == nullptr ? E_UNEXPECTED : canUnloadNow();
+  dlclose(module);
+  return hr;
+}
+
+TEST(ClassObject, KeepsTheModuleWhileAClientHoldsAnObjectOrALock) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  IDispatch* server = createServer();
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(loadedModuleCanUnloadNow(), S_FALSE);
+  server->Release();
+  EXPECT_EQ(loadedModuleCanUnloadNow(), S_OK);
+
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(u"Vardelon.Application", &clsid), S_OK);
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             reinterpret_cast<void**>(&factory)),
+            S_OK);
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(loadedModuleCanUnloadNow(), S_FALSE);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(loadedModuleCanUnloadNow(), S_OK);
+  factory->Release();
   CoUninitialize();
 }
 

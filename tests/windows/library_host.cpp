@@ -2,13 +2,15 @@
 // its exports through a fake JNI environment, against the system's own ole32
 // and oleaut32 (Wine's, when run under Wine).
 //
-// usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL]
+// usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator]
 //   without SERVER_DLL: nothing is registered as "Vardelon.Application";
-//   with it: that DLL is, and the library connects to it.
+//   with it: that DLL is, and the library connects to it;
+//   with --simulator: the simulator DLL is.
 //
 // Prints one line per check and a last line that counts them; exits with 0
 // when every check holds.
 #include <cstdio>
+#include <cwchar>
 
 #include "apartment_probe.h"
 #include "captured_stderr.h"
@@ -17,6 +19,7 @@
 #include "fake_jni_env.h"
 #include "host_report.h"
 #include "not_connected_table.h"
+#include "simulator_checks.h"
 #include "vardelon_link_module.h"
 
 namespace vardelon::wine {
@@ -45,7 +48,7 @@ void checkNothingRegistered(HostReport& report, FakeJniEnv& fake, const Vardelon
 int wmain(int argc, wchar_t** argv) {
   using namespace vardelon::wine;
   if (argc != 2 && argc != 3) {
-    std::printf("usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL]\n");
+    std::printf("usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator]\n");
     return 2;
   }
   HostReport report;
@@ -54,6 +57,8 @@ int wmain(int argc, wchar_t** argv) {
   const bool loaded = loadVardelonLink(argv[1], link);
   report.expectTrue("VardelonLink.dll loads with its 21 methods", loaded);
   if (loaded && argc == 2) checkNothingRegistered(report, fake, link);
-  if (loaded && argc == 3) checkWithServer(report, fake, link, argv[2]);
+  const bool simulator = argc == 3 && std::wcscmp(argv[2], L"--simulator") == 0;
+  if (loaded && simulator) checkWithSimulator(report, fake, link);
+  if (loaded && argc == 3 && !simulator) checkWithServer(report, fake, link, argv[2]);
   return report.finish();
 }

@@ -2,9 +2,10 @@
 # ole32 and oleaut32. A Windows host program loads the DLL as a JVM would and
 # drives all 21 exports through a fake JNI environment under Wine: first in a
 # fresh prefix where nothing is registered as "Vardelon.Application", then
-# with a minimal in-process server registered there. The DLL is cross-built
-# when the test runs, as windows_exports does; the host and the server are
-# built here. Included by CMakeLists.txt when the x64 cross compiler and
+# with a minimal in-process server registered there, then with the Windows
+# build of the simulator registered instead. The DLLs are cross-built when the
+# test runs, as windows_exports does; the host and the test server are built
+# here. Included by CMakeLists.txt when the x64 cross compiler and
 # wine64 are found.
 include(JniSlotNames)
 
@@ -18,10 +19,11 @@ vardelon_jni_slot_names(${JAVA_INCLUDE_PATH}/jni.h ${wine_dir}/jni_slot_names.in
 
 set(host_sources
   captured_stderr.cpp connected_checks.cpp described.cpp fake_jni_env.cpp host_report.cpp
-  library_host.cpp not_connected_table.cpp vardelon_link_module.cpp)
+  library_host.cpp not_connected_table.cpp simulator_checks.cpp vardelon_link_module.cpp)
 set(host_headers
   apartment_probe.h captured_stderr.h connected_checks.h described.h fake_jni_env.h
-  host_report.h not_connected_table.h vardelon_link_module.h wine_server_contract.h)
+  host_report.h not_connected_table.h simulator_checks.h vardelon_link_module.h
+  wine_server_contract.h)
 list(TRANSFORM host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 list(TRANSFORM host_headers PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 

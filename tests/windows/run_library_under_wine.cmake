@@ -1,7 +1,8 @@
-# Cross-builds the x64 VardelonLink DLL and runs the Windows host against it
-# under Wine, in a fresh prefix: once with nothing registered as
-# "Vardelon.Application", once after the test server's registration file has
-# been imported with regedit. Fails unless the host runs to its end with every
+# Cross-builds the x64 VardelonLink and simulator DLLs and runs the Windows
+# host against the library under Wine, in a fresh prefix: once with nothing
+# registered as "Vardelon.Application", once after the test server's
+# registration file has been imported with regedit, and once after the
+# simulator's has. Fails unless the host runs to its end with every
 # check holding and nothing written to standard error outside the calls it
 # captures.
 #
@@ -47,13 +48,25 @@ function(run_host scenario)
   message(STATUS "${scenario}: ${last}")
 endfunction()
 
-# The DLL as the windows-x64 preset builds it.
+# The DLLs as the windows-x64 preset builds them.
 set(build ${WORK_DIR}/windows-x64)
-message(STATUS "cross-building VardelonLink.dll in ${build}")
+message(STATUS "cross-building VardelonLink.dll and vardelon_simulator.dll in ${build}")
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/toolchain-mingw-x86_64.cmake)
-run(${CMAKE_COMMAND} --build ${build} --target VardelonLink -j2)
+run(${CMAKE_COMMAND} --build ${build} --target VardelonLink vardelon_simulator -j2)
 set(dll ${build}/bin/VardelonLink.dll)
+
+# The simulator's registration as the build wrote it, with its file as Wine
+# sees it: a fresh prefix maps drive Z: to the root.
+set(simulator ${build}/bin/vardelon_simulator.dll)
+file(READ ${build}/vardelon-simulator.reg simulator_registration)
+string(REPLACE "/" "\\\\" simulator_in_wine "Z:${simulator}")
+string(REPLACE "@=\"${simulator}\"" "@=\"${simulator_in_wine}\""
+       simulator_registration_in_wine "${simulator_registration}")
+if(simulator_registration_in_wine STREQUAL simulator_registration)
+  message(FATAL_ERROR "${build}/vardelon-simulator.reg does not name ${simulator}")
+endif()
+file(WRITE ${WORK_DIR}/vardelon-simulator.reg "${simulator_registration_in_wine}")
 
 # A fresh prefix, once the Wine server of the last run has gone.
 run(${wine_env} ${wine_dir}/wineserver -w)
@@ -63,3 +76,5 @@ run(${wine_env} ${WINE} wineboot -i)
 run_host(nothing-registered ${dll})
 run(${wine_env} ${WINE} regedit ${REGISTRATION})
 run_host(server-registered ${dll} ${SERVER})
+run(${wine_env} ${WINE} regedit ${WORK_DIR}/vardelon-simulator.reg)
+run_host(simulator-registered ${dll} --simulator)
