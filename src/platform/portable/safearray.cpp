@@ -164,6 +164,12 @@ void releaseElement(USHORT features, void* element) {
   }
 }
 
+// Whether elements own something a copy must duplicate (text, VARIANTs,
+// interface references); plain numbers copy as one block.
+bool ownsElementResources(USHORT features) {
+  return (features & (FADF_BSTR | FADF_VARIANT | kInterfaceFeatures)) != 0;
+}
+
 // Copies one element into storage that owns nothing yet: text duplicated,
 // VARIANTs deep-copied, interfaces referenced once more.
 HRESULT copyElement(USHORT features, ULONG size, void* destination, const void* source) {
@@ -394,7 +400,9 @@ HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** copy) {
     freeDescriptor(result);
     return E_OUTOFMEMORY;
   }
-  if (source->pvData != nullptr) {
+  if (source->pvData != nullptr && !ownsElementResources(source->fFeatures)) {
+    std::memcpy(result->pvData, source->pvData, *bytes);
+  } else if (source->pvData != nullptr) {
     const std::uint64_t cells = cellCount(source);
     for (std::size_t cell = 0; cell < cells; ++cell) {
       const HRESULT status = copyElement(source->fFeatures, source->cbElements,
