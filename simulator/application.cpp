@@ -1,8 +1,10 @@
 #include "application.h"
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <limits>
+#include <utility>
 
+#include "model_file.h"
 #include "ole_text.h"
 #include "script.h"
 
@@ -53,44 +55,83 @@ Application::Application() {
 }
 
 HRESULT Application::execute(std::string_view text) {
-  Script script = parseScript(text);
-  if (!script.error.empty()) {
-    setLastError(script.error);
-    return E_INVALIDARG;
-  }
-  for (Command& command : script.commands) {
-    VariableTable& table =
-        command.target == Command::Target::engine ? engine_ : instance(command.instance);
-    table.set(command.name, std::move(command.value));
-  }
-  setLastError("");
+  Script script = parseScript(text, ScriptKind::statements);
+  if (!script.error.empty()) return fail(E_INVALIDARG, script.error);
+  apply(script.commands);
+  return succeed();
+}
+
+HRESULT Application::readModel(const std::filesystem::path& file, std::vector<Command>* commands) {
+  std::string text;
+  std::string error;
+  const HRESULT read = readModelFile(file, &text, &error);
+  if (FAILED(read)) return fail(read, error);
+  Script script = parseScript(text, ScriptKind::model);
+  if (!script.error.empty()) return fail(E_INVALIDARG, displayName(file) + ": " + script.error);
+  *commands = std::move(script.commands);
   return S_OK;
 }
 
-HRESULT Application::runFile(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) {
-    setLastError("cannot read " + file.string());
-    return kFileNotFound;
+void Application::apply(std::vector<Command>& commands, LONG model) {
+  for (Command& command : commands) {
+    switch (command.target) {
+      case Command::Target::instance:
+        instance(command.instance).set(command.name, std::move(command.value));
+        break;
+      case Command::Target::engine:
+        engine_.set(command.name, std::move(command.value));
+        break;
+      case Command::Target::model:
+        instance(model).set(command.name, std::move(command.value));
+        break;
+    }
   }
-  const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-  return execute(text);
 }
 
-HRESULT Application::open(const std::filesystem::path& file, LONG* document) {
-  const HRESULT hr = runFile(file);
+void Application::load(LONG number, std::vector<Command>& commands) {
+  instances_[number] = VariableTable();
+  apply(commands, number);
+}
+
+HRESULT Application::open(const std::filesystem::path& file, LONG* instance) {
+  std::vector<Command> commands;
+  const HRESULT hr = readModel(file, &commands);
   if (FAILED(hr)) return hr;
-  documents_.push_back(file);
-  *document = static_cast<LONG>(documents_.size());
-  return S_OK;
+  const LONG highest = instances_.empty() ? 0 : instances_.rbegin()->first;
+  if (highest == std::numeric_limits<LONG>::max()) {
+    return fail(E_INVALIDARG, "instance " + std::to_string(highest) +
+                                  " is in use, and a new instance needs a higher number");
+  }
+  const LONG number = std::max<LONG>(highest + 1, 1);
+  load(number, commands);
+  modelFiles_[number] = file;
+  *instance = number;
+  return succeed();
 }
 
-HRESULT Application::reload(LONG document) {
-  if (document < 1 || static_cast<std::size_t>(document) > documents_.size()) {
-    setLastError("no document " + std::to_string(document));
+HRESULT Application::reload(LONG number) {
+  auto model = modelFiles_.find(number);
+  if (model == modelFiles_.end()) {
+    fail(E_INVALIDARG, "instance " + std::to_string(number) + " was not loaded from a model file");
     return E_INVALIDARG;
   }
-  return runFile(documents_[document - 1]);
+  std::vector<Command> commands;
+  const HRESULT hr = readModel(model->second, &commands);
+  if (FAILED(hr)) return hr;
+  load(number, commands);
+  return succeed();
+}
+
+HRESULT Application::fail(HRESULT code, std::string description) {
+  setLastError(description);
+  lastFailure_ = {code, std::move(description)};
+  return DISP_E_EXCEPTION;
+}
+
+HRESULT Application::succeed() {
+  setLastError("");
+  lastFailure_ = {};
+  return S_OK;
 }
 
 void Application::setWindowState(WindowState state) {

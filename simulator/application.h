@@ -1,12 +1,13 @@
 // The simulated Vardelon application: numbered instances with their
-// variables, the engine-level (UVO) variables, the opened documents and the
-// main window. It starts with a few demo variables, and it publishes its own
-// state in engine-level variables, so that a client can watch what its
-// commands did:
+// variables, the engine-level (UVO) variables, the model files instances were
+// loaded from, and the main window. It starts with a few demo variables, and
+// it publishes its own state in engine-level variables, so that a client can
+// watch what its commands did:
 //   "WindowState"          "normal", "maximized" or "minimized"
 //   "Visible"              VT_BOOL, true once "Show" was called
 //   "ChangeNotifications"  the requests so far, one "<instance> <name>" per line
-//   "LastError"            why the last script failed, or "" after a success
+//   "LastError"            why the last command (Execute, Open, Reload) failed,
+//                          or "" after a success
 #pragma once
 
 #include <filesystem>
@@ -18,14 +19,20 @@
 #include "ole_text.h"
 #include "platform/automation.h"
 #include "recursive_lock.h"
+#include "script.h"
 #include "variable_table.h"
 
 namespace vardelon::simulator {
 
 // What a member answers when the application has quit under its client.
 constexpr HRESULT kApplicationGone = static_cast<HRESULT>(0x80010108);  // RPC_E_DISCONNECTED
-// What "Open" and "Reload" answer for a file they cannot read.
-constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
+
+// Why the last command failed: the code and the text that the exception
+// record of its DISP_E_EXCEPTION carries.
+struct Failure {
+  HRESULT code = S_OK;
+  std::string description;
+};
 
 enum class WindowState { normal, maximized, minimized };
 
@@ -40,14 +47,19 @@ class Application {
 
   static constexpr OleStringView version() { return OLESTR("Vardelon Simulator 1.0"); }
 
-  // Scripts run whole or not at all: a text with a fault changes no variable
-  // and answers E_INVALIDARG, with the fault in "LastError".
+  // Commands run whole or not at all: a text or file with a fault changes
+  // nothing and answers DISP_E_EXCEPTION, with the fault in lastFailure()
+  // and in "LastError".
   HRESULT execute(std::string_view script);
-  // Runs the script in the file and remembers it as a document; `document`
-  // receives its number, counted from 1.
-  HRESULT open(const std::filesystem::path& file, LONG* document);
-  // Runs the document's file again, as it reads now.
-  HRESULT reload(LONG document);
+  // Loads the model in the file into a new instance, whose number
+  // `instance` receives: one more than the highest instance in use, and at
+  // least 1. Its `set` and `uvo` statements act as they do in execute().
+  HRESULT open(const std::filesystem::path& file, LONG* instance);
+  // Reads the instance's model file again, as it reads now, and replaces
+  // all the instance's variables by the file's. E_INVALIDARG for an
+  // instance that was not loaded from a file.
+  HRESULT reload(LONG instance);
+  const Failure& lastFailure() const { return lastFailure_; }
 
   void setWindowState(WindowState state);
   void show();
@@ -70,13 +82,21 @@ class Application {
   RecursiveLock& mutex() { return mutex_; }
 
  private:
-  HRESULT runFile(const std::filesystem::path& file);
+  HRESULT readModel(const std::filesystem::path& file, std::vector<Command>* commands);
+  // Carries out parsed commands; `var` statements go to instance `model`.
+  void apply(std::vector<Command>& commands, LONG model = 0);
+  // Gives instance `number` the model's variables, and only those.
+  void load(LONG number, std::vector<Command>& commands);
+  // Records the failure and answers DISP_E_EXCEPTION.
+  HRESULT fail(HRESULT code, std::string description);
+  HRESULT succeed();
   void publishState();
   void setLastError(std::string_view error);
 
   std::map<LONG, VariableTable> instances_;
   VariableTable engine_;
-  std::vector<std::filesystem::path> documents_;
+  std::map<LONG, std::filesystem::path> modelFiles_;
+  Failure lastFailure_;
   std::vector<ChangeNotification> notifications_;
   WindowState windowState_ = WindowState::normal;
   bool visible_ = false;

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "model_file.h"
 #include "ole_text.h"
 #include "results.h"
 
@@ -28,16 +29,16 @@ HRESULT execute(Application& application, const Arguments& arguments, VARIANT*) 
 
 HRESULT open(Application& application, const Arguments& arguments, VARIANT* result) {
   OleString file;
-  LONG document = 0;
+  LONG instance = 0;
   return all([&] { return arguments.text(0, &file); },
-             [&] { return application.open(toUtf8(file), &document); },
-             [&] { return putInteger(document, result); });
+             [&] { return application.open(filePath(file), &instance); },
+             [&] { return putInteger(instance, result); });
 }
 
 HRESULT reload(Application& application, const Arguments& arguments, VARIANT*) {
-  LONG document = 0;
-  return all([&] { return arguments.integer(0, &document); },
-             [&] { return application.reload(document); });
+  LONG instance = 0;
+  return all([&] { return arguments.integer(0, &instance); },
+             [&] { return application.reload(instance); });
 }
 
 template <WindowState state>

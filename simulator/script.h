@@ -1,16 +1,17 @@
-// The simulator's command language, which "Execute" runs and "Open" and
-// "Reload" read from a file. One command per line; blank lines and lines
-// whose first non-blank character is '#' are skipped.
+// The simulator's language, which "Execute" runs and "Open" and "Reload"
+// read from a model file. One statement per line, UTF-8; blank lines and
+// lines whose first word starts with '#' are skipped, and so is a '#' word
+// and all after it once a statement's value is read.
 //
 //   set <instance> <name> <value>   sets a variable of an instance
 //   uvo <name> <value>              sets an engine-level variable
+//   var <name> <value>              sets a variable of the model being loaded
+//                                   (only in a model file)
 //
-// A value is true or false (VT_BOOL), a 32-bit integer (VT_I4), any other
-// number (VT_R8), "text" (VT_BSTR: everything between the first and the last
-// double quote of the line), or a matrix of numbers, [[1, 2, 3], [4, 5, 6]]
-// (two rows) or [1, 2, 3] (one row), always VT_ARRAY|VT_R8.
+// value_syntax.h tells how a value is written.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,14 +22,21 @@
 
 namespace vardelon::simulator {
 
+// A line longer than this is refused rather than read.
+constexpr std::size_t kLongestLine = std::size_t{1} << 20;
+
 struct Command {
-  enum class Target { instance, engine };
+  enum class Target { instance, engine, model };
 
   Target target = Target::instance;
   LONG instance = 0;  // only for Target::instance
   OleString name;
   Value value;
 };
+
+// Whether the text is a model file, whose `var` statements have an instance
+// to go to, or statements to execute, which have none.
+enum class ScriptKind { statements, model };
 
 struct Script {
   std::vector<Command> commands;
@@ -37,6 +45,6 @@ struct Script {
   std::string error;
 };
 
-Script parseScript(std::string_view text);
+Script parseScript(std::string_view text, ScriptKind kind);
 
 }  // namespace vardelon::simulator

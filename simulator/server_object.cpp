@@ -5,8 +5,25 @@
 #include <string_view>
 
 #include "dispatch_table.h"
+#include "ole_text.h"
 
 namespace vardelon::simulator {
+
+namespace {
+
+// The exception record of a failed command, which the caller frees: the
+// server's name, what went wrong, and the failure's own code.
+void describeFailure(const Failure& failure, EXCEPINFO* exception) {
+  if (exception == nullptr) return;
+  *exception = EXCEPINFO{};
+  exception->bstrSource = SysAllocString(OLESTR("Vardelon.Application"));
+  const OleString description = toOleString(failure.description);
+  exception->bstrDescription =
+      SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
+  exception->scode = failure.code;
+}
+
+}  // namespace
 
 HRESULT ServerObject::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
@@ -54,7 +71,7 @@ HRESULT ServerObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LC
 }
 
 HRESULT ServerObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                             VARIANT* result, EXCEPINFO*, UINT* argumentError) {
+                             VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   const Member* member = findMember(id);
   if (member == nullptr || (flags & member->invokeKind) == 0) return DISP_E_MEMBERNOTFOUND;
@@ -65,7 +82,9 @@ HRESULT ServerObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
   std::scoped_lock lock(application_->mutex());
   if (!application_->running()) return kApplicationGone;
   try {
-    return member->action(*application_, Arguments(*params, argumentError), result);
+    const HRESULT hr = member->action(*application_, Arguments(*params, argumentError), result);
+    if (hr == DISP_E_EXCEPTION) describeFailure(application_->lastFailure(), exception);
+    return hr;
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

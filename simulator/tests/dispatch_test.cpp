@@ -15,6 +15,7 @@
 #include "link/holders.h"
 #include "platform/automation.h"
 #include "platform/utf.h"
+#include "script.h"
 #include "variant_text.h"
 #include "variants.h"
 
@@ -27,7 +28,6 @@ using vardelon::testing::LeakCheckedTest;
 using vardelon::testing::variantText;
 
 constexpr HRESULT kApplicationGone = static_cast<HRESULT>(0x80010108);
-constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
 
 VARIANT byReference(VARIANT* target) {
   VARIANT reference;
@@ -85,7 +85,28 @@ class Server : public LeakCheckedTest {
                            ->Invoke(id(member), IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                                     result, &exception, &argumentError_);
     for (VARIANT& argument : arguments) VariantClear(&argument);
+    exception_ = exceptionText(exception);
     return hr;
+  }
+
+  // The exception record the server filled, which the caller frees, as
+  // "<source> | <description> | 0x<scode>", or "" when it wrote nothing.
+  static std::string exceptionText(EXCEPINFO& exception) {
+    std::ostringstream text;
+    if (exception.bstrSource != nullptr || exception.bstrDescription != nullptr) {
+      text << automation::utf16ToUtf8(bstrText(exception.bstrSource)) << " | "
+           << automation::utf16ToUtf8(bstrText(exception.bstrDescription)) << " | 0x" << std::hex
+           << static_cast<ULONG>(exception.scode);
+      if (exception.wCode != 0 || exception.bstrHelpFile != nullptr) text << " and more";
+    }
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return text.str();
+  }
+
+  static std::u16string bstrText(BSTR text) {
+    return text == nullptr ? u"(null)" : std::u16string(text, SysStringLen(text));
   }
 
   // The member's result as variantText() shows it, or the failure code.
@@ -110,6 +131,7 @@ class Server : public LeakCheckedTest {
 
   IDispatch* server_ = nullptr;
   UINT argumentError_ = 0;
+  std::string exception_;  // of the last call
 };
 
 TEST_F(Server, ResolvesEveryMemberToItsOwnIdentifier) {
@@ -399,31 +421,129 @@ TEST_F(Server, ReadsEngineLevelVariables) {
 }
 
 TEST_F(Server, ExecutesScripts) {
-  EXPECT_EQ(call(u"Execute", {text(u"set 9 a 1\nuvo Time 3.5")}), S_OK);
+  EXPECT_EQ(call(u"Execute", {text(u"set 9 a 1\nuvo Time 3.5\nset 9 b byte:[[1, -2]]")}), S_OK);
+  EXPECT_EQ(exception_, "");
   EXPECT_EQ(variable(9, u"a"), "I4 1");
+  EXPECT_EQ(variable(9, u"b"), "ARRAY I1 [0:1][0:2] {1, -2}");
   EXPECT_EQ(engineVariable(u"Time"), "R8 3.5");
-  EXPECT_EQ(call(u"Execute", {text(u"set 9 a 2\nbogus")}), E_INVALIDARG);
-  EXPECT_EQ(variable(9, u"a"), "I4 1");
-  EXPECT_EQ(engineVariable(u"LastError"), "BSTR \"line 2: unknown command \\u0022bogus\\u0022\"");
   EXPECT_EQ(call(u"Execute", {text(u"")}), S_OK);
+  EXPECT_EQ(call(u"Execute", {text(u"uvo Nul \"a\\0b\\u00e9\"")}), S_OK);
+  EXPECT_EQ(engineVariable(u"Nul"), "BSTR \"a\\0b\\u00E9\"");
 }
 
-TEST_F(Server, OpensAndReloadsFiles) {
-  const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) /
-                                     ("simulator-open-" + std::to_string(getpid()) + ".vard");
-  std::ofstream(file) << "set 4 Mass 1.5\n";
-  const std::string path = file.string();
-  const std::u16string path16(path.begin(), path.end());
+// A server object in a folder of its own, for the tests that open files.
+class ServerWithFiles : public Server {
+ protected:
+  std::u16string writeFile(std::string_view name, std::string_view text) {
+    const std::filesystem::path file = folder_ / std::string(name);
+    std::ofstream(file, std::ios::binary) << text;
+    return path(name);
+  }
+  std::u16string path(std::string_view name) {
+    return automation::utf8ToUtf16(folder_.string() + "/" + std::string(name));
+  }
 
-  EXPECT_EQ(read(u"Open", {text(path16)}), "I4 1");
-  EXPECT_EQ(variable(4, u"Mass"), "R8 1.5");
-  std::ofstream(file) << "set 4 Mass 2.5\n";
-  EXPECT_EQ(call(u"Reload", {integer(1)}), S_OK);
-  EXPECT_EQ(variable(4, u"Mass"), "R8 2.5");
-  EXPECT_EQ(call(u"Reload", {integer(2)}), E_INVALIDARG);
-  std::filesystem::remove(file);
-  EXPECT_EQ(read(u"Open", {text(path16)}), "failed 0x80070002");
-  EXPECT_EQ(call(u"Reload", {integer(1)}), kFileNotFound);
+  void TearDown() override {
+    std::filesystem::remove_all(folder_);
+    Server::TearDown();
+  }
+
+  std::filesystem::path folder_ = [] {
+    auto folder = std::filesystem::path(::testing::TempDir()) /
+                  ("simulator-server-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    return folder;
+  }();
+};
+
+TEST_F(ServerWithFiles, FailedCommandsRaiseAnExceptionThatSaysWhy) {
+  const std::string folder = folder_.string();
+  writeFile("faulty.model", "var a 1\nvar b int:[[1], [2, 3]]\n");
+  writeFile("good.model", "var a 1\n");
+  ASSERT_EQ(read(u"Open", {text(path("good.model"))}), "I4 2");
+  writeFile("good.model", "var a \"open\n");
+  struct Case {
+    int line;
+    std::u16string_view member;
+    std::vector<VARIANT> arguments;
+    std::string exception;
+  };
+  const std::string source = "Vardelon.Application | ";
+  const std::string zeroInName = "/good.model" + std::string(1, '\0') + "x";
+  Case cases[] = {
+      {__LINE__,
+       u"Execute",
+       {text(u"set 9 a 1\nbogus")},
+       source + "line 2: unknown command \"bogus\" | 0x80070057"},
+      {__LINE__,
+       u"Execute",
+       {text(u"var x 1")},
+       source +
+           "line 1: var sets a variable of the model being loaded, and only a model file has one: "
+           "use set <instance> <name> <value> | 0x80070057"},
+      {__LINE__,
+       u"Execute",
+       {text(u"uvo x byte:300")},
+       source + "line 1: \"300\" is out of range for byte (-128 to 127) | 0x80070057"},
+      {__LINE__,
+       u"Execute",
+       {text(u"uvo x \"" + std::u16string(kLongestLine, u'\u00e9') + u"\"")},
+       source + "line 1: longer than 1048576 bytes | 0x80070057"},
+      {__LINE__,
+       u"Open",
+       {text(path("missing.model"))},
+       source + "cannot read " + folder + "/missing.model | 0x80070002"},
+      {__LINE__,
+       u"Open",
+       {text(path("faulty.model"))},
+       source + folder +
+           "/faulty.model: line 2: the rows of a matrix must have the same length: row 2 has 2, "
+           "row 1 has 1 | 0x80070057"},
+      {__LINE__,
+       u"Open",
+       {text(path("good.model") + u'\0' + u"x")},
+       source + "cannot read " + folder + zeroInName + " | 0x80070002"},
+      {__LINE__,
+       u"Reload",
+       {integer(2)},
+       source + folder + "/good.model: line 1: text without its closing '\"' | 0x80070057"},
+  };
+  for (Case& row : cases) {
+    SCOPED_TRACE(::testing::Message() << "row at line " << row.line);
+    unique_variant result;
+    EXPECT_EQ(call(row.member, std::move(row.arguments), result.get()), DISP_E_EXCEPTION);
+    EXPECT_EQ(exception_, row.exception);
+    EXPECT_EQ(V_VT(result.get()), VT_EMPTY);
+  }
+  EXPECT_EQ(variable(9, u"a"), "failed 0x80020006") << "the faulty script changed nothing";
+  EXPECT_EQ(variable(2, u"a"), "I4 1") << "the faulty reload changed nothing";
+  EXPECT_EQ(engineVariable(u"LastError"),
+            "BSTR \"" + folder + "/good.model: line 1: text without its closing '\\u0022'\"");
+}
+
+TEST_F(ServerWithFiles, FailedCommandsNeedNoExceptionRecord) {
+  VARIANT argument = text(u"bogus");
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  EXPECT_EQ(server_->Invoke(id(u"Execute"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                            nullptr, nullptr, nullptr),
+            DISP_E_EXCEPTION);
+  VariantClear(&argument);
+}
+
+TEST_F(ServerWithFiles, OpensModelsIntoNewInstancesAndReloadsThem) {
+  writeFile("modèle.model", "var Mass 1.5\nset 4 Other float:2\n");
+  EXPECT_EQ(read(u"Open", {text(path("modèle.model"))}), "I4 2");
+  EXPECT_EQ(variable(2, u"Mass"), "R8 1.5");
+  EXPECT_EQ(variable(4, u"Other"), "R4 2");
+  EXPECT_EQ(read(u"Open", {text(path("modèle.model"))}), "I4 5") << "instance 4 is in use";
+
+  writeFile("modèle.model", "var Mass int:[[2, 5]]\n");
+  EXPECT_EQ(call(u"Reload", {integer(2)}), S_OK);
+  EXPECT_EQ(variable(2, u"Mass"), "ARRAY I4 [0:1][0:2] {2, 5}");
+  EXPECT_EQ(variable(5, u"Mass"), "R8 1.5") << "each instance reloads on its own";
+  EXPECT_EQ(call(u"Reload", {integer(3)}), E_INVALIDARG);
+  EXPECT_EQ(exception_, "");
+  EXPECT_EQ(engineVariable(u"LastError"), "BSTR \"instance 3 was not loaded from a model file\"");
 }
 
 TEST_F(Server, PublishesWindowCommands) {

@@ -1,6 +1,6 @@
 #include "variants.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "variant_builders.h"
 
@@ -73,7 +73,7 @@ VARIANT numbers(std::initializer_list<LONG> values, LONG lowerBound) {
   SAFEARRAY* created = SafeArrayCreateVector(VT_I4, lowerBound, static_cast<ULONG>(values.size()));
   void* data = nullptr;
   SafeArrayAccessData(created, &data);
-  std::memcpy(data, values.begin(), values.size() * sizeof(LONG));
+  std::copy(values.begin(), values.end(), static_cast<LONG*>(data));  // no data when empty
   SafeArrayUnaccessData(created);
   return array(VT_I4, created);
 }
@@ -82,7 +82,7 @@ VARIANT values(std::initializer_list<VARIANT> values) {
   SAFEARRAY* created = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(values.size()));
   void* data = nullptr;
   SafeArrayAccessData(created, &data);
-  std::memcpy(data, values.begin(), values.size() * sizeof(VARIANT));
+  std::copy(values.begin(), values.end(), static_cast<VARIANT*>(data));
   SafeArrayUnaccessData(created);
   return array(VT_VARIANT, created);
 }
