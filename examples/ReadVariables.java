@@ -12,12 +12,12 @@ import java.util.Arrays;
 public class ReadVariables {
   public static void main(String[] args) {
     int instance = args.length > 0 ? Integer.parseInt(args[0]) : 1;
-    VardelonLink vardelon = new VardelonLink();
-    if (!vardelon.connect()) {
-      System.err.println("Vardelon is not available");
-      System.exit(1);
-    }
-    try {
+    // close() disconnects, whichever way the block ends.
+    try (VardelonLink vardelon = new VardelonLink()) {
+      if (!vardelon.connect()) {
+        System.err.println("Vardelon is not available");
+        System.exit(1);
+      }
       System.out.println("Connected to " + vardelon.version());
 
       String[] names = vardelon.variableNames(instance);
@@ -32,8 +32,6 @@ public class ReadVariables {
 
       String[] engineNames = vardelon.uvoVariableNames();
       System.out.println("Engine-level variables: " + Arrays.toString(engineNames));
-    } finally {
-      vardelon.disconnect();
     }
   }
 

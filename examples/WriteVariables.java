@@ -13,12 +13,12 @@ public class WriteVariables {
   private static final int INSTANCE = 2;
 
   public static void main(String[] args) {
-    VardelonLink vardelon = new VardelonLink();
-    if (!vardelon.connect()) {
-      System.err.println("Vardelon is not available");
-      System.exit(1);
-    }
-    try {
+    // close() disconnects, whichever way the block ends.
+    try (VardelonLink vardelon = new VardelonLink()) {
+      if (!vardelon.connect()) {
+        System.err.println("Vardelon is not available");
+        System.exit(1);
+      }
       vardelon.setVariableValue(INSTANCE, "Gain", 2.5);
       vardelon.setVariableValue(INSTANCE, "Title", "step response");
       vardelon.setVariableValue(INSTANCE, "Weights", new double[][] {{1, 0, 0}, {0, 1, 0}});
@@ -35,8 +35,6 @@ public class WriteVariables {
 
       // Ask the application to report changes of "Gain".
       vardelon.setVariableChangeNotification(INSTANCE, "Gain");
-    } finally {
-      vardelon.disconnect();
     }
   }
 

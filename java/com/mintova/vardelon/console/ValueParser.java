@@ -11,10 +11,11 @@ import java.util.Map;
  *
  * <pre>
  *   42          Integer        2.5         Double         true, false   Boolean
- *   "some text" String: everything between the first and the last double quote
+ *   "some text" String, with the escapes \" \\ \n \r \t \0 and \\uXXXX
  *   [1, 2, 3]   double[]       [[1, 2], [3, 4]]   double[][] (one inner array per row)
  *   byte:5  short:5  int:5  float:5  double:5  boolean:true   a scalar of that type
  *   int:[[1, 2], [3, 4]]   float:[1, 2]   ...                a matrix of that type
+ *   null        no value
  * </pre>
  */
 final class ValueParser {
@@ -33,15 +34,77 @@ final class ValueParser {
 
   /** The value the text denotes; IllegalArgumentException says what is wrong with it. */
   static Object parse(String text) {
-    String value = text.trim();
-    if (value.startsWith("\"")) {
-      int closing = value.lastIndexOf('"');
-      if (closing != value.length() - 1 || closing == 0) {
-        throw new IllegalArgumentException("text must end with a double quote");
+    List<String> values = split(text);
+    if (values.size() != 1) {
+      throw new IllegalArgumentException(
+          values.isEmpty() ? "a value is missing" : "one value expected, not " + values.size());
+    }
+    return parseOne(values.get(0));
+  }
+
+  /**
+   * Splits a text into the texts of its values: each is a quoted text, a bracketed matrix, or a
+   * word, any of them after a type prefix; blanks separate them.
+   */
+  static List<String> split(String text) {
+    List<String> values = new ArrayList<String>();
+    int at = 0;
+    while (true) {
+      while (at < text.length() && Character.isWhitespace(text.charAt(at))) {
+        at++;
       }
-      return value.substring(1, closing);
+      if (at == text.length()) {
+        return values;
+      }
+      int end = endOfValue(text, at);
+      values.add(text.substring(at, end));
+      at = end;
+    }
+  }
+
+  private static int endOfValue(String text, int start) {
+    int at = start;
+    int depth = 0;
+    boolean quoted = false;
+    for (; at < text.length(); at++) {
+      char c = text.charAt(at);
+      if (quoted) {
+        if (c == '\\') {
+          at++;
+        } else if (c == '"') {
+          quoted = false;
+          if (depth == 0) {
+            return at + 1;
+          }
+        }
+      } else if (c == '"') {
+        quoted = true;
+      } else if (c == '[') {
+        depth++;
+      } else if (c == ']' && depth > 0 && --depth == 0) {
+        return at + 1;
+      } else if (depth == 0 && Character.isWhitespace(c)) {
+        return at;
+      }
+    }
+    if (quoted) {
+      throw new IllegalArgumentException("text must end with a double quote");
+    }
+    if (depth > 0) {
+      throw new IllegalArgumentException("a matrix must end with ]");
+    }
+    return at;
+  }
+
+  private static Object parseOne(String text) {
+    if (text.startsWith("\"")) {
+      return unquote(text);
+    }
+    if (text.equals("null")) {
+      return null;
     }
     Class<?> type = null;
+    String value = text;
     int colon = value.indexOf(':');
     if (colon > 0 && TYPES.containsKey(value.substring(0, colon))) {
       type = TYPES.get(value.substring(0, colon));
@@ -51,6 +114,58 @@ final class ValueParser {
       return matrix(value, type == null ? double.class : type);
     }
     return type == null ? inferredScalar(value) : scalar(value, type);
+  }
+
+  /** The text of a quoted value, escapes resolved. */
+  private static String unquote(String quoted) {
+    if (quoted.length() < 2 || !quoted.endsWith("\"")) {
+      throw new IllegalArgumentException("text must end with a double quote");
+    }
+    StringBuilder text = new StringBuilder();
+    for (int at = 1; at < quoted.length() - 1; at++) {
+      char c = quoted.charAt(at);
+      if (c != '\\') {
+        text.append(c);
+        continue;
+      }
+      if (++at == quoted.length() - 1) {
+        throw new IllegalArgumentException("text must end with a double quote");
+      }
+      char escaped = quoted.charAt(at);
+      switch (escaped) {
+        case '"':
+        case '\\':
+          text.append(escaped);
+          break;
+        case 'n':
+          text.append('\n');
+          break;
+        case 'r':
+          text.append('\r');
+          break;
+        case 't':
+          text.append('\t');
+          break;
+        case '0':
+          text.append('\0');
+          break;
+        case 'u':
+          text.append(unicodeEscape(quoted, at + 1));
+          at += 4;
+          break;
+        default:
+          throw new IllegalArgumentException("unknown escape \\" + escaped);
+      }
+    }
+    return text.toString();
+  }
+
+  private static char unicodeEscape(String quoted, int start) {
+    String digits = quoted.substring(start, Math.min(start + 4, quoted.length() - 1));
+    if (!digits.matches("[0-9a-fA-F]{4}")) {
+      throw new IllegalArgumentException("\\u needs four hexadecimal digits");
+    }
+    return (char) Integer.parseInt(digits, 16);
   }
 
   private static Object inferredScalar(String token) {
@@ -87,11 +202,10 @@ final class ValueParser {
 
   /** [x, ...] gives a one-dimensional array, [[x, ...], ...] an array of rows. */
   private static Object matrix(String text, Class<?> type) {
-    String inner = text.substring(1).trim();
     if (!text.endsWith("]")) {
       throw new IllegalArgumentException("a matrix must end with ]");
     }
-    inner = inner.substring(0, inner.length() - 1).trim();
+    String inner = text.substring(1, text.length() - 1).trim();
     if (!inner.startsWith("[")) {
       return row(inner, type);
     }

@@ -10,6 +10,7 @@ import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
@@ -17,6 +18,7 @@ import java.util.concurrent.Callable;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
+import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -28,6 +30,14 @@ import org.junit.jupiter.api.io.TempDir;
  */
 class VardelonLinkTest {
   private final VardelonLink link = new VardelonLink();
+
+  /** A new application, whatever the suites before this one left in theirs. */
+  @BeforeAll
+  static void startANewApplication() {
+    VardelonLink link = new VardelonLink();
+    link.connect();
+    link.quit();
+  }
 
   @BeforeEach
   void connect() {
@@ -58,7 +68,8 @@ class VardelonLinkTest {
     assertEquals(Double.valueOf(12.5), link.variableValue(1, "Speed"));
     assertEquals(Integer.valueOf(42), link.variableValue(1, "Count"));
     assertEquals("Vardelon demo", link.variableValue(1, "Label"));
-    assertArrayEquals(new double[][] {{1, 2, 3}, {4, 5, 6}}, (double[][]) link.variableValue(1, "Grid"));
+    assertArrayEquals(
+        new double[][] {{1, 2, 3}, {4, 5, 6}}, (double[][]) link.variableValue(1, "Grid"));
     assertEquals(Boolean.TRUE, link.variableValue(1, "Enabled"));
     assertNull(link.variableValue(1, "NoSuchVariable"));
   }
@@ -102,7 +113,8 @@ class VardelonLinkTest {
     assertEquals(Arrays.asList("Time", "StepSize", "Solver"), names.subList(0, 3));
     assertEquals("euler", link.uvoVariableValue("Solver"));
     assertNull(link.uvoVariableValue("NoSuchVariable"));
-    assertArrayEquals(new Object[] {0.01, "euler", null}, link.uvoVariableValues(new int[] {1, 2, 999}));
+    assertArrayEquals(
+        new Object[] {0.01, "euler", null}, link.uvoVariableValues(new int[] {1, 2, 999}));
   }
 
   @Test
@@ -120,20 +132,51 @@ class VardelonLinkTest {
     assertEquals("line 2: unknown command \"bogus\"", link.uvoVariableValue("LastError"));
   }
 
+  /**
+   * Quits the application, so that the next test starts a new one: an opened model takes the
+   * next free instance number, which the fixed instances of other tests must not meet.
+   */
+  private void startAfresh() {
+    link.quit();
+    assertTrue(link.connect());
+  }
+
   @Test
-  void opensAndReloadsFiles(@TempDir Path folder) throws IOException {
+  void opensAModelAsANewInstanceAndReloadsIt(@TempDir Path folder) throws IOException {
+    startAfresh();
     Path model = folder.resolve("model.vard");
-    Files.write(model, "set 45 Mass 1.5\n".getBytes(StandardCharsets.UTF_8));
-    int document = link.open(model.toString());
-    assertTrue(document >= 1, "documents are numbered from 1");
-    assertEquals(Double.valueOf(1.5), link.variableValue(45, "Mass"));
+    Files.write(model, "var Mass 1.5\n".getBytes(StandardCharsets.UTF_8));
+    int instance = link.open(model.toString());
+    assertEquals(2, instance, "one more than the demo instance 1");
+    assertArrayEquals(new String[] {"Mass"}, link.variableNames(instance));
+    assertEquals(Double.valueOf(1.5), link.variableValue(instance, "Mass"));
 
-    Files.write(model, "set 45 Mass 2.5\n".getBytes(StandardCharsets.UTF_8));
-    link.reload(document);
-    assertEquals(Double.valueOf(2.5), link.variableValue(45, "Mass"));
+    Files.write(model, "var Mass 2.5\nvar Extra true\n".getBytes(StandardCharsets.UTF_8));
+    link.reload(instance);
+    assertArrayEquals(new String[] {"Mass", "Extra"}, link.variableNames(instance));
+    assertEquals(Double.valueOf(2.5), link.variableValue(instance, "Mass"));
 
-    link.open(folder.resolve("missing.vard").toString());
-    assertEquals(document + 1, link.open(model.toString()), "a missing file opens no document");
+    assertEquals(-1, link.open(folder.resolve("missing.vard").toString()));
+    assertEquals(3, link.open(model.toString()), "each open makes a new instance");
+    link.quit();
+  }
+
+  @Test
+  void opensTheExampleModel() {
+    startAfresh();
+    int instance =
+        link.open(Paths.get(System.getProperty("vardelon.test.sourceDir"), "examples", "demo.model")
+                      .toString());
+    assertEquals(2, instance);
+    List<String> names = Arrays.asList(link.variableNames(instance));
+    assertTrue(names.containsAll(Arrays.asList("Gear", "Teeth", "Steps", "Gain", "Mass", "Running",
+                   "Title", "Offsets", "Samples", "Counts", "Weights", "Positions", "Mask")),
+        names::toString);
+    assertEquals(Byte.valueOf((byte) -7), link.variableValue(instance, "Gear"));
+    assertEquals("Prüfstand Süd – Motor 2, 20 °C", link.variableValue(instance, "Title"));
+    assertArrayEquals(new boolean[][] {{true, false}, {false, true}},
+        (boolean[][]) link.variableValue(instance, "Mask"));
+    link.quit();
   }
 
   @Test
@@ -183,6 +226,15 @@ class VardelonLinkTest {
 
     assertTrue(link.connect());
     assertEquals(Double.valueOf(12.5), link.variableValue(1, "Speed"));
+  }
+
+  @Test
+  void closingAPeerEndsTheProcessConnection() {
+    try (VardelonLink scoped = new VardelonLink()) {
+      assertTrue(scoped.isConnected(), "one connection serves every peer");
+    }
+    assertFalse(link.isConnected());
+    assertTrue(link.connect());
   }
 
   @Test
