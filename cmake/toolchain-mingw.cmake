@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The DLL must load on a bare Windows: the compiler's own runtime (libgcc,
-# libstdc++, winpthread) is linked in rather than shipped beside it.
+# The DLLs and the simulator's program must run on a bare Windows: the
+# compiler's own runtime (libgcc, libstdc++, winpthread) is linked in rather
+# than shipped beside them.
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")

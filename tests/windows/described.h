@@ -21,7 +21,10 @@ std::string described(jboolean value);
 std::string described(jint value);
 // An HRESULT in hexadecimal; a function of its own, as HRESULT and jint are both long.
 std::string describedResult(HRESULT value);
-// "null", a string in quotes, or "object" for any other reference.
+// A Java value as Java source would write it, with its type: "null",
+// "\"text\"", "Integer 42", "int[][] {{1, 2}, {3, 4}}",
+// "Object[] {Double 0.5, null}"; floats and doubles with the digits that
+// tell every value apart. "object ?" for a reference that is not the fake's.
 std::string described(const FakeJniEnv& fake, jobject value);
 
 }  // namespace vardelon::wine

@@ -2,10 +2,11 @@
 // its exports through a fake JNI environment, against the system's own ole32
 // and oleaut32 (Wine's, when run under Wine).
 //
-// usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator]
+// usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator | --local-server]
 //   without SERVER_DLL: nothing is registered as "Vardelon.Application";
 //   with it: that DLL is, and the library connects to it;
-//   with --simulator: the simulator DLL is.
+//   with --simulator: the simulator DLL is;
+//   with --local-server: the simulator's program vardelon_simulator.exe is.
 //
 // Prints one line per check and a last line that counts them; exits with 0
 // when every check holds.
@@ -18,6 +19,7 @@
 #include "described.h"
 #include "fake_jni_env.h"
 #include "host_report.h"
+#include "local_server_checks.h"
 #include "not_connected_table.h"
 #include "simulator_checks.h"
 #include "vardelon_link_module.h"
@@ -48,7 +50,8 @@ void checkNothingRegistered(HostReport& report, FakeJniEnv& fake, const Vardelon
 int wmain(int argc, wchar_t** argv) {
   using namespace vardelon::wine;
   if (argc != 2 && argc != 3) {
-    std::printf("usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator]\n");
+    std::printf(
+        "usage: library_host.exe VARDELONLINK_DLL [SERVER_DLL | --simulator | --local-server]\n");
     return 2;
   }
   HostReport report;
@@ -58,7 +61,11 @@ int wmain(int argc, wchar_t** argv) {
   report.expectTrue("VardelonLink.dll loads with its 21 methods", loaded);
   if (loaded && argc == 2) checkNothingRegistered(report, fake, link);
   const bool simulator = argc == 3 && std::wcscmp(argv[2], L"--simulator") == 0;
+  const bool localServer = argc == 3 && std::wcscmp(argv[2], L"--local-server") == 0;
   if (loaded && simulator) checkWithSimulator(report, fake, link);
-  if (loaded && argc == 3 && !simulator) checkWithServer(report, fake, link, argv[2]);
+  if (loaded && localServer) checkWithLocalServer(report, fake, link);
+  if (loaded && argc == 3 && !simulator && !localServer) {
+    checkWithServer(report, fake, link, argv[2]);
+  }
   return report.finish();
 }
