@@ -8,7 +8,7 @@
 
 namespace vardelon {
 
-bool serverConnected = false;
+std::atomic<bool> serverConnected = false;
 bool connectLockReady = false;
 CRITICAL_SECTION connectLock;
 IDispatch* serverDispatch = nullptr;

@@ -4,12 +4,17 @@
 // inside a native method.
 #pragma once
 
+#include <atomic>
+
 #include "link/server_member.h"
 #include "platform/automation.h"
 
 namespace vardelon {
 
-extern bool serverConnected;
+// Read without a lock by every method, connect's first test included, while
+// another thread may be connecting: atomic, so that a thread that finds it
+// true also finds the server pointers and identifiers stored before it.
+extern std::atomic<bool> serverConnected;
 extern bool connectLockReady;
 extern CRITICAL_SECTION connectLock;
 extern IDispatch* serverDispatch;
