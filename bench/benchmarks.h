@@ -8,9 +8,16 @@ namespace vardelon::bench {
 // Automation values <-> Java objects, against raw JNI and OLE Automation.
 void registerConversionBenchmarks();
 
-// Round trips through the exports against the running simulator, against
-// the bare Invoke on the same server; connect and disconnect against object
-// creation. The simulator must outlive the run.
+// The benchmarks below run against the simulator, which must outlive the run.
+
+// Per call: exports against the bare Invoke on the same server; connect and
+// disconnect against object creation.
 void registerServerBenchmarks(const Simulator& simulator);
+
+// Reading and writing matrices of doubles, against one memcpy of their bytes.
+void registerThroughputBenchmarks(const Simulator& simulator);
+
+// Time against size, from 1 to 10^7 elements (growth.h).
+void registerGrowthBenchmarks(const Simulator& simulator);
 
 }  // namespace vardelon::bench

@@ -1,7 +1,7 @@
-// The benchmark binary: one JVM, the simulator, and every pair. Google
+// The benchmark binary: one JVM, the simulator, and every benchmark. Google
 // Benchmark's flags apply (--benchmark_filter, --benchmark_repetitions ...);
-// the table of ratios goes to standard output, the detailed report to
-// standard error.
+// the tables of ratios and of growth go to standard output, the detailed
+// report to standard error.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 
 #include "benchmarks.h"
 #include "com_mintova_vardelon_VardelonLink.h"
+#include "growth.h"
 #include "jvm.h"
 #include "pair.h"
 #include "platform/automation.h"
@@ -16,6 +17,8 @@
 #include "simulator.h"
 
 namespace {
+
+constexpr char kJavaOptions[] = "-Xms2g -Xmx2g -XX:+AlwaysPreTouch";
 
 struct LiveCounts {
   LONG bstrs = AutomationLiveBstrCount();
@@ -38,24 +41,35 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   // The round trips run against the simulator built beside this binary.
   setenv("AUTOMATION_REGISTRY", VARDELON_SIMULATOR_REGISTRATION, 1);
+  // A heap of fixed size whose pages are touched at start, as a long-running
+  // program's heap is; a growing heap would put its first-touch page faults
+  // into whichever side happened to allocate. Any options set outside win.
+  setenv("JAVA_TOOL_OPTIONS", kJavaOptions, 0);
   JNIEnv* env = vardelon::testing::jniEnv();
   // The baselines create server objects, which needs COM on this thread;
   // the library's connect and disconnect nest their own initialisation
   // inside this one.
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  bool clean = false;
+  // Counted before the simulator starts and after it stops, since the
+  // variables that the benchmarks set live as long as the simulated
+  // application.
+  const LiveCounts before;
   {
     const vardelon::bench::Simulator simulator;
     vardelon::bench::registerConversionBenchmarks();
-    if (simulator.running()) vardelon::bench::registerServerBenchmarks(simulator);
-    vardelon::bench::RatioReporter reporter(vardelon::bench::registeredPairs());
-    const LiveCounts before;
+    if (simulator.running()) {
+      vardelon::bench::registerServerBenchmarks(simulator);
+      vardelon::bench::registerThroughputBenchmarks(simulator);
+      vardelon::bench::registerGrowthBenchmarks(simulator);
+    }
+    vardelon::bench::RatioReporter reporter(vardelon::bench::registeredPairs(),
+                                            vardelon::bench::registeredGrowth());
     benchmark::RunSpecifiedBenchmarks(&reporter);
     // The round trips leave the library connected: end that while COM and
     // the simulator are still up.
     Java_com_mintova_vardelon_VardelonLink_disconnect(env, nullptr);
-    clean = sameCounts(before, LiveCounts{});
   }
+  const bool clean = sameCounts(before, LiveCounts{});
   benchmark::Shutdown();
   CoUninitialize();
   return clean ? 0 : 1;

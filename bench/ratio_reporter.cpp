@@ -17,27 +17,36 @@ std::string durationText(double seconds) {
     std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
   } else if (seconds >= 1e-6) {
     std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
-  } else {
+  } else if (seconds >= 1e-8) {
     std::snprintf(text, sizeof text, "%.0f ns", seconds * 1e9);
+  } else {
+    // Time per element of a large copy: a fraction of a nanosecond.
+    std::snprintf(text, sizeof text, "%.2f ns", seconds * 1e9);
   }
   return text;
 }
 
-std::string ratioText(std::optional<double> library, std::optional<double> baseline) {
-  if (!library || !baseline) return "-";
+std::string ratioText(std::optional<double> measured, std::optional<double> baseline) {
+  if (!measured || !baseline) return "-";
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", *library / *baseline);
+  std::snprintf(text, sizeof text, "%.2f", *measured / *baseline);
   return text;
+}
+
+std::string pairSide(const std::string& pair, const char* side) {
+  return pair + "/" + side;
 }
 
 }  // namespace
 
 // Colours only for a terminal, so that a saved report stays plain text.
-RatioReporter::RatioReporter(const std::vector<std::string>& pairNames)
-    : ConsoleReporter(isatty(STDERR_FILENO) ? OO_Defaults : OO_None) {
+RatioReporter::RatioReporter(const std::vector<std::string>& pairNames,
+                             const std::vector<GrowthPoint>& growthPoints)
+    : ConsoleReporter(isatty(STDERR_FILENO) ? OO_Defaults : OO_None),
+      pairNames_(pairNames),
+      growthPoints_(growthPoints) {
   SetOutputStream(&std::cerr);
   SetErrorStream(&std::cerr);
-  for (const std::string& name : pairNames) pairs_.push_back({name, {}, {}});
 }
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
@@ -47,10 +56,12 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
 
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
-  printTable();
+  printPairs();
+  printGrowth();
+  std::fflush(stdout);
 }
 
-std::optional<double> RatioReporter::Side::median() const {
+std::optional<double> RatioReporter::Timings::median() const {
   if (repetitions.empty()) return medianAggregate;
   std::vector<double> sorted = repetitions;
   std::sort(sorted.begin(), sorted.end());
@@ -58,58 +69,82 @@ std::optional<double> RatioReporter::Side::median() const {
   return sorted.size() % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 }
 
-std::optional<double> RatioReporter::Side::fastest() const {
+std::optional<double> RatioReporter::Timings::fastest() const {
   if (repetitions.empty()) return std::nullopt;
   return *std::min_element(repetitions.begin(), repetitions.end());
 }
 
 void RatioReporter::collect(const Run& run) {
-  Side* side = sideOf(run.run_name.function_name);
-  if (side == nullptr) return;
+  Timings& timings = timings_[run.run_name.function_name];
   if (run.error_occurred) {
-    side->error = run.error_message;
+    timings.error = run.error_message;
     return;
   }
   const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
   if (run.run_type == Run::RT_Iteration) {
-    side->repetitions.push_back(seconds);
+    timings.repetitions.push_back(seconds);
   } else if (run.aggregate_name == "median") {
-    side->medianAggregate = seconds;
+    timings.medianAggregate = seconds;
   }
 }
 
-RatioReporter::Side* RatioReporter::sideOf(const std::string& benchmark) {
-  const std::size_t slash = benchmark.rfind('/');
-  if (slash == std::string::npos) return nullptr;
-  const std::string name = benchmark.substr(0, slash);
-  const std::string side = benchmark.substr(slash + 1);
-  if (side != kLibrarySide && side != kBaselineSide) return nullptr;
-  auto pair = std::find_if(pairs_.begin(), pairs_.end(),
-                           [&](const Pair& candidate) { return candidate.name == name; });
-  if (pair == pairs_.end()) pair = pairs_.insert(pairs_.end(), Pair{name, {}, {}});
-  return side == kLibrarySide ? &pair->library : &pair->baseline;
+const RatioReporter::Timings& RatioReporter::timingsOf(const std::string& benchmark) const {
+  static const Timings kNotRun;
+  const auto found = timings_.find(benchmark);
+  return found == timings_.end() ? kNotRun : found->second;
 }
 
-void RatioReporter::printTable() const {
-  std::printf("\n| pair | baseline | library | library / baseline | of the fastest |\n");
+void RatioReporter::printPairs() const {
+  std::printf("\n| pair | baseline | measured | measured / baseline | of the fastest |\n");
   std::printf("|---|--:|--:|--:|--:|\n");
-  for (const Pair& pair : pairs_) {
-    const std::optional<double> library = pair.library.median();
-    const std::optional<double> baseline = pair.baseline.median();
-    if (!library && !baseline && pair.library.error.empty() && pair.baseline.error.empty()) {
-      continue;  // filtered out
-    }
-    if (!library || !baseline) {
-      const std::string& error = library ? pair.baseline.error : pair.library.error;
-      std::printf("| %s | failed: %s | | | |\n", pair.name.c_str(),
+  for (const std::string& pair : pairNames_) {
+    const Timings& measured = timingsOf(pairSide(pair, kLibrarySide));
+    const Timings& baseline = timingsOf(pairSide(pair, kBaselineSide));
+    if (!measured.ran() && !baseline.ran()) continue;  // filtered out
+    if (!measured.median() || !baseline.median()) {
+      const std::string& error = measured.median() ? baseline.error : measured.error;
+      std::printf("| %s | failed: %s | | | |\n", pair.c_str(),
                   error.empty() ? "not run" : error.c_str());
       continue;
     }
-    std::printf("| %s | %s | %s | %s | %s |\n", pair.name.c_str(), durationText(*baseline).c_str(),
-                durationText(*library).c_str(), ratioText(library, baseline).c_str(),
-                ratioText(pair.library.fastest(), pair.baseline.fastest()).c_str());
+    std::printf("| %s | %s | %s | %s | %s |\n", pair.c_str(),
+                durationText(*baseline.median()).c_str(), durationText(*measured.median()).c_str(),
+                ratioText(measured.median(), baseline.median()).c_str(),
+                ratioText(measured.fastest(), baseline.fastest()).c_str());
   }
-  std::fflush(stdout);
+}
+
+void RatioReporter::printGrowth() const {
+  std::vector<std::string> series;
+  std::vector<std::int64_t> sizes;
+  for (const GrowthPoint& point : growthPoints_) {
+    if (!timingsOf(growthBenchmarkName(point)).ran()) continue;
+    if (std::find(series.begin(), series.end(), point.series) == series.end()) {
+      series.push_back(point.series);
+    }
+    if (std::find(sizes.begin(), sizes.end(), point.elements) == sizes.end()) {
+      sizes.push_back(point.elements);
+    }
+  }
+  if (series.empty()) return;
+  std::sort(sizes.begin(), sizes.end());
+  std::printf("\n| elements |");
+  for (const std::string& name : series) std::printf(" %s |", name.c_str());
+  std::printf("\n|--:|");
+  for (std::size_t i = 0; i < series.size(); ++i) std::printf("--:|");
+  for (const std::int64_t elements : sizes) {
+    std::printf("\n| %lld |", static_cast<long long>(elements));
+    for (const std::string& name : series) {
+      const Timings& timings = timingsOf(growthBenchmarkName({name, elements}));
+      if (const std::optional<double> median = timings.median()) {
+        std::printf(" %s (%s) |", durationText(*median).c_str(),
+                    durationText(*median / static_cast<double>(elements)).c_str());
+      } else {
+        std::printf(" %s |", timings.error.empty() ? "-" : "failed");
+      }
+    }
+  }
+  std::printf("\n");
 }
 
 }  // namespace vardelon::bench

@@ -1,10 +1,9 @@
-// Round trips through the library's exports against the simulator, each
-// against the bare Invoke of the same member on the same server, with
-// arguments built once: the ratio is the cost of everything the library adds
-// (Java text to BSTR, arguments, the vector of numbers, converting the
-// result, releasing). And a connect and disconnect cycle against creating
-// and releasing the server object alone.
-#include <span>
+// Per call: four exports against the simulator, each against the bare
+// Invoke of the same member on the same server with arguments built once,
+// so that the ratio is the cost of everything the library adds (Java text
+// to BSTR, arguments, the vector of numbers, converting the result,
+// releasing). And a connect and disconnect cycle against creating and
+// releasing the server object alone.
 #include <string>
 
 #include "baselines.h"
@@ -14,6 +13,7 @@
 #include "link/arguments.h"
 #include "link/holders.h"
 #include "pair.h"
+#include "server_sides.h"
 #include "simulator.h"
 #include "values.h"
 
@@ -22,42 +22,32 @@ namespace {
 
 using vardelon::testing::jniEnv;
 
-// The library side of a round trip needs the connection, which the connect
-// cycle ends; a failed connect shows as a failed first call.
-void connect(JNIEnv* env) {
-  Java_com_mintova_vardelon_VardelonLink_connect(env, nullptr);
-}
+// A typical text value and the variable it is written to.
+constexpr char16_t kText[] = u"step response, second order";
+constexpr OLECHAR kTextVariable[] = OLESTR("Title");
 
-// Times the bare Invoke of `member` with `lastFirst`, clearing each result.
-void measureBareInvoke(benchmark::State& state, const Simulator& simulator, const OLECHAR* member,
-                       std::span<VARIANTARG> lastFirst) {
-  const DISPID id = simulator.memberId(member);
-  DISPPARAMS parameters = parametersOf(lastFirst);
-  measure(state, jniEnv(), [&] {
-    unique_variant result;
-    const HRESULT called = bareInvoke(simulator.server(), id, parameters, result.get());
-    return SUCCEEDED(called) && V_VT(result.get()) != VT_EMPTY;
-  });
-}
-
-void registerValueByName(const Simulator& simulator, const OLECHAR* name,
-                         const std::string& label) {
+void registerVersion(const Simulator& simulator) {
   registerPair(
-      "variableValue/" + label,
-      [name](benchmark::State& state) {
+      "version",
+      [](benchmark::State& state) {
         JNIEnv* env = jniEnv();
-        const LocalFrame setup(env);
-        jstring text = newJavaText(env, name);
-        connect(env);
-        measure(state, env, [&] {
-          return Java_com_mintova_vardelon_VardelonLink_variableValue(env, nullptr, kValueInstance,
-                                                                      text);
-        });
+        connectLibrary(env);
+        measure(state, env,
+                [&] { return Java_com_mintova_vardelon_VardelonLink_version(env, nullptr); });
       },
-      [&simulator, name](benchmark::State& state) {
-        unique_bstr text(SysAllocString(name));
-        VARIANTARG arguments[] = {textArgument(text.get()), integerArgument(kValueInstance)};
-        measureBareInvoke(state, simulator, OLESTR("GetVariableValueByName"), arguments);
+      [&simulator](benchmark::State& state) {
+        measureBareInvoke(state, simulator, OLESTR("Version"), {}, DISPATCH_PROPERTYGET);
+      });
+}
+
+void registerScalarValue(const Simulator& simulator) {
+  registerPair(
+      "variableValue/R8 scalar",
+      [](benchmark::State& state) {
+        measureVariableValue(state, kValueInstance, OLESTR("Scalar"));
+      },
+      [&simulator](benchmark::State& state) {
+        measureBareGet(state, simulator, kValueInstance, OLESTR("Scalar"));
       });
 }
 
@@ -68,7 +58,7 @@ void registerValuesByNumber(const Simulator& simulator) {
         JNIEnv* env = jniEnv();
         const LocalFrame setup(env);
         jintArray numbers = newJavaNumbers(env, kNumberedCount);
-        connect(env);
+        connectLibrary(env);
         measure(state, env, [&] {
           return Java_com_mintova_vardelon_VardelonLink_variableValues(env, nullptr,
                                                                        kNumberedInstance, numbers);
@@ -82,6 +72,21 @@ void registerValuesByNumber(const Simulator& simulator) {
         V_ARRAY(vector.get()) = rawNumberVector(env, newJavaNumbers(env, kNumberedCount));
         VARIANTARG arguments[] = {byReference(*vector), integerArgument(kNumberedInstance)};
         measureBareInvoke(state, simulator, OLESTR("GetVariableValues"), arguments);
+      });
+}
+
+void registerTextValue(const Simulator& simulator) {
+  registerPair(
+      "setVariableValue/String",
+      [&simulator](benchmark::State& state) {
+        JNIEnv* env = jniEnv();
+        const LocalFrame setup(env);
+        measureSetVariableValue(state, simulator, kValueInstance, kTextVariable,
+                                newJavaText(env, kText), VT_BSTR);
+      },
+      [&simulator](benchmark::State& state) {
+        unique_bstr text(SysAllocString(kText));
+        measureBareSet(state, simulator, kValueInstance, kTextVariable, textArgument(text.get()));
       });
 }
 
@@ -113,9 +118,10 @@ void registerConnectCycle(const Simulator& simulator) {
 }  // namespace
 
 void registerServerBenchmarks(const Simulator& simulator) {
-  registerValueByName(simulator, OLESTR("Scalar"), "R8 scalar");
-  registerValueByName(simulator, OLESTR("Matrix"), "R8 " + shapeName(kServerMatrix));
+  registerVersion(simulator);
+  registerScalarValue(simulator);
   registerValuesByNumber(simulator);
+  registerTextValue(simulator);
   registerConnectCycle(simulator);
 }
 

@@ -46,11 +46,7 @@ bool Simulator::setVariables() const {
   VariantInit(&scalar);
   V_VT(&scalar) = VT_R8;
   V_R8(&scalar) = 2.5;
-  unique_variant matrix(newMatrixVariant(VT_R8, kServerMatrix));
-  if (!setVariable(kValueInstance, OLESTR("Scalar"), scalar) ||
-      !setVariable(kValueInstance, OLESTR("Matrix"), *matrix)) {
-    return false;
-  }
+  if (!setVariable(kValueInstance, OLESTR("Scalar"), scalar)) return false;
   for (jsize number = 0; number < kNumberedCount; ++number) {
     V_R8(&scalar) = number * 0.5;
     const std::string digits = std::to_string(number);
@@ -67,11 +63,12 @@ DISPPARAMS parametersOf(std::span<VARIANTARG> lastFirst) {
   return parameters;
 }
 
-HRESULT bareInvoke(IDispatch* server, DISPID member, DISPPARAMS& parameters, VARIANT* result) {
+HRESULT bareInvoke(IDispatch* server, DISPID member, DISPPARAMS& parameters, VARIANT* result,
+                   WORD flags) {
   EXCEPINFO exception{};
   UINT argumentError = 0;
-  return server->Invoke(member, IID_NULL, kServerLocale, DISPATCH_METHOD, &parameters, result,
-                        &exception, &argumentError);
+  return server->Invoke(member, IID_NULL, kServerLocale, flags, &parameters, result, &exception,
+                        &argumentError);
 }
 
 }  // namespace vardelon::bench

@@ -15,13 +15,14 @@
 
 namespace vardelon::bench {
 
-// Instance kValueInstance holds "Scalar" (VT_R8) and "Matrix" (a VT_R8
-// matrix of kServerMatrix); instance kNumberedInstance holds
-// kNumberedCount VT_R8 variables, numbered from 0.
+// Instance kValueInstance holds "Scalar" (VT_R8); instance
+// kNumberedInstance holds kNumberedCount VT_R8 variables, numbered from 0;
+// the matrices that the benchmarks read and write are kept apart in
+// kMatrixInstance, each set by the benchmark that uses it.
 inline constexpr jint kValueInstance = 101;
 inline constexpr jint kNumberedInstance = 102;
-inline constexpr jsize kNumberedCount = 1000;
-inline constexpr Shape kServerMatrix = {100, 100};
+inline constexpr jint kMatrixInstance = 103;
+inline constexpr jsize kNumberedCount = 100;
 
 class Simulator {
  public:
@@ -34,10 +35,12 @@ class Simulator {
   const CLSID& classId() const { return classId_; }
   // The member's identifier, or DISPID_UNKNOWN.
   DISPID memberId(const OLECHAR* name) const;
+  // Sets one variable of `instance` through the bare Invoke; false when the
+  // server refused it.
+  bool setVariable(jint instance, const OLECHAR* name, const VARIANT& value) const;
 
  private:
   bool start();
-  bool setVariable(jint instance, const OLECHAR* name, const VARIANT& value) const;
   bool setVariables() const;
 
   CLSID classId_{};
@@ -48,8 +51,9 @@ class Simulator {
 // The parameters of a call whose arguments are given last first.
 DISPPARAMS parametersOf(std::span<VARIANTARG> lastFirst);
 
-// Invoke alone, as a method, in the library's locale, with arguments that the
-// caller built.
-HRESULT bareInvoke(IDispatch* server, DISPID member, DISPPARAMS& parameters, VARIANT* result);
+// Invoke alone, in the library's locale, with arguments that the caller
+// built: as a method unless `flags` says otherwise.
+HRESULT bareInvoke(IDispatch* server, DISPID member, DISPPARAMS& parameters, VARIANT* result,
+                   WORD flags = DISPATCH_METHOD);
 
 }  // namespace vardelon::bench

@@ -77,6 +77,18 @@ jobjectArray newJavaMatrix(JNIEnv* env, VARTYPE type, Shape shape) {
   return static_cast<jobjectArray>(variantToJava(env, *matrix));
 }
 
+jdoubleArray newJavaRow(JNIEnv* env, jsize length) {
+  const std::vector<double> values = realValues({1, length});
+  jdoubleArray row = env->NewDoubleArray(length);
+  if (row != nullptr) env->SetDoubleArrayRegion(row, 0, length, values.data());
+  return row;
+}
+
+std::u16string matrixVariableName(const std::string& prefix, Shape shape) {
+  const std::string name = prefix + shapeName(shape);
+  return std::u16string(name.begin(), name.end());
+}
+
 jintArray newJavaNumbers(JNIEnv* env, jsize count) {
   std::vector<jint> numbers(static_cast<std::size_t>(count));
   std::iota(numbers.begin(), numbers.end(), 0);

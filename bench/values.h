@@ -33,6 +33,13 @@ std::vector<double> realValues(Shape shape);
 // as a local reference.
 jobjectArray newJavaMatrix(JNIEnv* env, VARTYPE type, Shape shape);
 
+// A new double[] holding the values of realValues({1, length}), as a local
+// reference.
+jdoubleArray newJavaRow(JNIEnv* env, jsize length);
+
+// "Matrix100x100", as an automation name.
+std::u16string matrixVariableName(const std::string& prefix, Shape shape);
+
 // A new int[] holding 0, 1, ... `count` - 1, as a local reference.
 jintArray newJavaNumbers(JNIEnv* env, jsize count);
 
