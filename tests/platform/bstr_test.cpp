@@ -51,6 +51,10 @@ TEST_F(Bstr, ByteLengthMayBeOdd) {
   EXPECT_EQ(std::string(bytes, 3), "abc");
   EXPECT_EQ(bytes[3], 0);
   EXPECT_EQ(bytes[4], 0);
+  // Read as units, the text is "ab", then "c" completed by a zero byte, then
+  // a whole zero unit: a reader that stops at a zero unit stays inside it.
+  EXPECT_EQ(bytes[5], 0);
+  EXPECT_EQ(text[2], 0);
   SysFreeString(text);
 
   BSTR zeroed = SysAllocStringByteLen(nullptr, 2);

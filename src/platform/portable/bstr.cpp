@@ -23,8 +23,11 @@ ByteCount* prefixOf(BSTR text) {
 // A BSTR of `byteLength` bytes, copied from `bytes` or zero-filled when
 // `bytes` is null; null when the size does not fit a 32-bit count.
 BSTR allocateBytes(const void* bytes, UINT byteLength) {
-  if (byteLength >= UINT_MAX - kTerminatorSize - kPrefixSize) return nullptr;
-  auto* block = static_cast<char*>(std::malloc(kPrefixSize + byteLength + kTerminatorSize));
+  if (byteLength >= UINT_MAX - 2 * kTerminatorSize - kPrefixSize) return nullptr;
+  // After an odd byte count the terminator also completes the last unit, so
+  // that the text reads as zero-terminated units.
+  const std::size_t terminatorSize = kTerminatorSize + byteLength % sizeof(OLECHAR);
+  auto* block = static_cast<char*>(std::malloc(kPrefixSize + byteLength + terminatorSize));
   if (block == nullptr) return nullptr;
   const ByteCount count = byteLength;
   std::memcpy(block, &count, kPrefixSize);
@@ -34,7 +37,7 @@ BSTR allocateBytes(const void* bytes, UINT byteLength) {
   } else {
     std::memset(text, 0, byteLength);
   }
-  std::memset(text + byteLength, 0, kTerminatorSize);
+  std::memset(text + byteLength, 0, terminatorSize);
   liveBstrs.fetch_add(1, std::memory_order_relaxed);
   return reinterpret_cast<BSTR>(text);
 }
