@@ -14,6 +14,7 @@
 #include "leak_checked_test.h"
 #include "link/holders.h"
 #include "platform/automation.h"
+#include "threads_together.h"
 #include "variant_builders.h"
 #include "variant_text.h"
 
@@ -89,24 +90,20 @@ std::u16string u16(const std::string& text) {
   return std::u16string(text.begin(), text.end());
 }
 
+// A thread in the multithreaded apartment for as long as it runs.
+struct MultithreadedApartment {
+  MultithreadedApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+  MultithreadedApartment(const MultithreadedApartment&) = delete;
+  MultithreadedApartment& operator=(const MultithreadedApartment&) = delete;
+  ~MultithreadedApartment() { CoUninitialize(); }
+};
+
 // Runs `body(thread)` on kThreads threads at once, each in the
 // multithreaded apartment, and gives back what each reported wrong.
 template <typename Body>
 std::vector<std::string> onThreads(Body body) {
-  std::vector<std::string> faults(kThreads);
-  std::atomic<int> ready = 0;
-  std::vector<std::thread> threads;
-  for (int thread = 0; thread < kThreads; ++thread) {
-    threads.emplace_back([&, thread] {
-      CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-      ++ready;
-      while (ready < kThreads) std::this_thread::yield();
-      faults[thread] = body(thread);
-      CoUninitialize();
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  return faults;
+  return runTogether<MultithreadedApartment>(
+      kThreads, [&](MultithreadedApartment&, int thread) { return body(thread); });
 }
 
 class SimulatorThreadsTest : public LeakCheckedTest {

@@ -15,6 +15,7 @@
 #include "described.h"
 #include "java_values.h"
 #include "native_test.h"
+#include "threads_together.h"
 
 namespace vardelon::testing {
 namespace {
@@ -24,27 +25,25 @@ namespace {
 constexpr int kThreads = 8;
 constexpr int kRounds = 100;
 
+// A thread attached to the embedded JVM for as long as it runs.
+struct AttachedThread {
+  JNIEnv* env = jniEnv();
+  AttachedThread() = default;
+  AttachedThread(const AttachedThread&) = delete;
+  AttachedThread& operator=(const AttachedThread&) = delete;
+  ~AttachedThread() {
+    JavaVM* vm = nullptr;
+    env->GetJavaVM(&vm);
+    vm->DetachCurrentThread();
+  }
+};
+
 // Runs `body(env, thread)` on kThreads threads released together, each with
-// its own JNIEnv and a local frame per round, and gives back what each
-// reported wrong ("" when nothing).
+// its own JNIEnv, and gives back what each reported wrong ("" when nothing).
 template <typename Body>
 std::vector<std::string> onThreads(Body body) {
-  std::vector<std::string> faults(kThreads);
-  std::atomic<int> ready = 0;
-  std::vector<std::thread> threads;
-  for (int thread = 0; thread < kThreads; ++thread) {
-    threads.emplace_back([&, thread] {
-      JNIEnv* env = jniEnv();
-      ++ready;
-      while (ready < kThreads) std::this_thread::yield();
-      faults[thread] = body(env, thread);
-      JavaVM* vm = nullptr;
-      env->GetJavaVM(&vm);
-      vm->DetachCurrentThread();
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  return faults;
+  return runTogether<AttachedThread>(
+      kThreads, [&](AttachedThread& attached, int thread) { return body(attached.env, thread); });
 }
 
 // What differs between `actual` and `expected`, or "".
