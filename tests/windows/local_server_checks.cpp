@@ -241,8 +241,15 @@ class LocalServerChecks {
         "", "");
     expectUvo("after setVariableChangeNotification", "ChangeNotifications", "\"3 Speed\\n\"");
 
-    open();
-    // No document has a negative number.
+    openAndReload();
+    // A text with a fault is refused whole, as an exception of the application.
+    expectCall(
+        "execute(a ragged matrix)",
+        [&] {
+          return link_.execute(env(), nullptr, javaString("set 1 Ragged [[1, 2], [3]]")), ""s;
+        },
+        "", "Invoke error 0x80020009\n");
+    // No model was opened into a negative instance.
     expectCall(
         "reload(-5)", [&] { return link_.reload(env(), nullptr, -5), ""s; }, "",
         "Invoke error 0x80070057\n");
@@ -410,27 +417,36 @@ class LocalServerChecks {
     return -1;
   }
 
-  // A script in a file of the prefix's temporary folder, which the server
-  // runs; its variables land in instance 8.
-  void open() {
+  // A model in a file of the prefix's temporary folder: open loads it into a
+  // new instance and answers its number; reload reads the file again.
+  void openAndReload() {
     wchar_t folder[MAX_PATH];
     wchar_t path[MAX_PATH];
     if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"vdl", 0, path) == 0) {
       report_.expectTrue("a temporary file for open", false);
       return;
     }
-    std::ofstream(path, std::ios::binary) << "set 8 FromFile 2.5\n";
+    std::ofstream(path, std::ios::binary) << "var FromFile 2.5\n";
     const jstring file = fake_.newJavaString(wideToJava(path));
     std::string written;
-    const jint document = captured(written, [&] { return link_.open(env(), nullptr, file); });
-    report_.expectTrue("open returns a document number, " + std::to_string(document), document > 0);
+    const jint instance = captured(written, [&] { return link_.open(env(), nullptr, file); });
+    report_.expectTrue("open returns an instance number, " + std::to_string(instance),
+                       instance > kInstance);
     report_.expectEqual("open writes", printable(written), "");
+    const auto readBack = [&](const std::string& when, std::string_view expected) {
+      expectCall(
+          when + " variableValue(instance, \"FromFile\")",
+          [&] {
+            return described(fake_,
+                             link_.variableValue(env(), nullptr, instance, javaString("FromFile")));
+          },
+          expected, "");
+    };
+    readBack("after open", "Double 2.5");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "var FromFile int:7\n";
     expectCall(
-        "after open variableValue(8, \"FromFile\")",
-        [&] {
-          return described(fake_, link_.variableValue(env(), nullptr, 8, javaString("FromFile")));
-        },
-        "Double 2.5", "");
+        "reload(instance)", [&] { return link_.reload(env(), nullptr, instance), ""s; }, "", "");
+    readBack("after reload", "Integer 7");
     DeleteFileW(path);
   }
 
