@@ -418,37 +418,13 @@ jstring FakeJniEnv::newJavaString(std::u16string_view text) {
   return reinterpret_cast<jstring>(&adopt(FakeObject("java/lang/String", std::u16string(text))));
 }
 
-namespace {
-
-template <typename Element, Element jvalue::*Field>
-FakeObject boxed(Element value) {
+jobject FakeJniEnv::newWrapper(char type, jvalue value) {
   FakeObject object("");
   for (const Wrapper& wrapper : kWrappers) {
-    if (wrapper.type == jniTypeOf<Element>()) object.className = wrapper.className;
+    if (wrapper.type == type) object.className = wrapper.className;
   }
-  object.boxed.*Field = value;
-  return object;
-}
-
-}  // namespace
-
-jobject FakeJniEnv::box(jbyte value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jbyte, &jvalue::b>(value)));
-}
-jobject FakeJniEnv::box(jshort value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jshort, &jvalue::s>(value)));
-}
-jobject FakeJniEnv::box(jint value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jint, &jvalue::i>(value)));
-}
-jobject FakeJniEnv::box(jfloat value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jfloat, &jvalue::f>(value)));
-}
-jobject FakeJniEnv::box(jdouble value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jdouble, &jvalue::d>(value)));
-}
-jobject FakeJniEnv::box(jboolean value) {
-  return reinterpret_cast<jobject>(&adopt(boxed<jboolean, &jvalue::z>(value)));
+  object.boxed = value;
+  return reinterpret_cast<jobject>(&adopt(std::move(object)));
 }
 
 jobjectArray FakeJniEnv::newObjectArray(std::initializer_list<jobject> elements) {

@@ -47,12 +47,9 @@ class FakeJniEnv : public JNIEnv_ {
 
   // New objects, as the Java caller would pass them.
   jstring newJavaString(std::u16string_view text);
-  jobject box(jbyte value);
-  jobject box(jshort value);
-  jobject box(jint value);
-  jobject box(jfloat value);
-  jobject box(jdouble value);
-  jobject box(jboolean value);
+  // A wrapper (Byte, Short, Integer, Float, Double or Boolean) holding `value`.
+  template <typename Element>
+  jobject box(Element value);
   template <typename Element>
   jarray newRow(std::initializer_list<Element> elements);
   // An array of arrays, one row per list; rows may differ in length.
@@ -77,6 +74,7 @@ class FakeJniEnv : public JNIEnv_ {
 
   FakeObject& adopt(FakeObject object);
   jarray newPrimitiveArray(char type, const void* elements, std::size_t count);
+  jobject newWrapper(char type, jvalue value);
 
   JNINativeInterface_ table_;
   // Objects and classes live as long as the environment; deques keep their
@@ -95,32 +93,34 @@ class FakeJniEnv : public JNIEnv_ {
   int pinnedStrings_ = 0;
 };
 
+// Per element type: its JNI type letter and the jvalue member that holds it.
+template <typename Element>
+struct JniElement;
+#define VARDELON_JNI_ELEMENT(Element, letter, member)          \
+  template <>                                                  \
+  struct JniElement<Element> {                                 \
+    static constexpr char type = letter;                       \
+    static constexpr Element jvalue::*field = &jvalue::member; \
+  };
+VARDELON_JNI_ELEMENT(jbyte, 'B', b)
+VARDELON_JNI_ELEMENT(jshort, 'S', s)
+VARDELON_JNI_ELEMENT(jint, 'I', i)
+VARDELON_JNI_ELEMENT(jfloat, 'F', f)
+VARDELON_JNI_ELEMENT(jdouble, 'D', d)
+VARDELON_JNI_ELEMENT(jboolean, 'Z', z)
+#undef VARDELON_JNI_ELEMENT
+
 // The JNI type letter of an element type: 'B', 'S', 'I', 'F', 'D' or 'Z'.
 template <typename Element>
-constexpr char jniTypeOf();
-template <>
-constexpr char jniTypeOf<jbyte>() {
-  return 'B';
+constexpr char jniTypeOf() {
+  return JniElement<Element>::type;
 }
-template <>
-constexpr char jniTypeOf<jshort>() {
-  return 'S';
-}
-template <>
-constexpr char jniTypeOf<jint>() {
-  return 'I';
-}
-template <>
-constexpr char jniTypeOf<jfloat>() {
-  return 'F';
-}
-template <>
-constexpr char jniTypeOf<jdouble>() {
-  return 'D';
-}
-template <>
-constexpr char jniTypeOf<jboolean>() {
-  return 'Z';
+
+template <typename Element>
+jobject FakeJniEnv::box(Element value) {
+  jvalue held{};
+  held.*JniElement<Element>::field = value;
+  return newWrapper(jniTypeOf<Element>(), held);
 }
 
 template <typename Element>
