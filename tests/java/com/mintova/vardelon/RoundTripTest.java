@@ -7,31 +7,14 @@ import static org.junit.jupiter.params.provider.Arguments.arguments;
 
 import java.util.Arrays;
 import java.util.stream.Stream;
-import org.junit.jupiter.api.BeforeAll;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.Arguments;
 import org.junit.jupiter.params.provider.MethodSource;
 
 /** Every kind of value the peer class accepts, written to the simulator and read back. */
-class RoundTripTest {
+class RoundTripTest extends SimulatorTest {
   private static final int INSTANCE = 50;
-
-  private final VardelonLink link = new VardelonLink();
-
-  /** A new application, whatever the suites before this one left in theirs. */
-  @BeforeAll
-  static void startANewApplication() {
-    VardelonLink link = new VardelonLink();
-    link.connect();
-    link.quit();
-  }
-
-  @BeforeEach
-  void connect() {
-    assertTrue(link.connect(), "AUTOMATION_REGISTRY must name the simulator's registration");
-  }
 
   private Object roundTrip(Object value) {
     link.setVariableValue(INSTANCE, "value", value);

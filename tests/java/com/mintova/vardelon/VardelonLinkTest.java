@@ -18,8 +18,6 @@ import java.util.concurrent.Callable;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
-import org.junit.jupiter.api.BeforeAll;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
 
@@ -28,21 +26,7 @@ import org.junit.jupiter.api.io.TempDir;
  * connection stands) and writes only to instances of its own, so that the demo variables of
  * instance 1 stay as the simulator seeds them.
  */
-class VardelonLinkTest {
-  private final VardelonLink link = new VardelonLink();
-
-  /** A new application, whatever the suites before this one left in theirs. */
-  @BeforeAll
-  static void startANewApplication() {
-    VardelonLink link = new VardelonLink();
-    link.connect();
-    link.quit();
-  }
-
-  @BeforeEach
-  void connect() {
-    assertTrue(link.connect(), "AUTOMATION_REGISTRY must name the simulator's registration");
-  }
+class VardelonLinkTest extends SimulatorTest {
 
   @Test
   void connectWhileConnectedKeepsTheConnection() {
